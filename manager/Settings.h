@@ -1,0 +1,39 @@
+// The driver's settings, all in section "RIGS" of the host's INI file. Each
+// is read at the moment of use and never cached, with its default when the
+// file or key is missing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace settings {
+
+inline constexpr const char* kFile = "quillbox.ini";
+inline constexpr const char* kFileUpper = "QUILLBOX.INI";
+inline constexpr const char* kSection = "RIGS";
+
+// ELECRAFT_K4_IP_ADDRESSES: remote radio addresses, at most 127 characters.
+std::string remoteAddresses();
+void setRemoteAddresses(const std::string& addresses);
+
+// ELECRAFT_K4_PORTNUMBER: the discovery port text, default "9100".
+std::string discoveryPort();
+
+// ELECRAFT_K4_TCP_PORTNUMBER_SLOT + one character: a slot's TCP port,
+// default 9200, low 16 bits of the value.
+std::string tcpPortKey(unsigned short slot);
+uint16_t tcpPort(unsigned short slot);
+
+// K4onSerialEnable: non-zero offers the serial rig.
+bool serialRigEnabled();
+
+// K4Slot + (slot + 1): the id of the radio last chosen for a host slot, at
+// most 63 characters when read back.
+std::string savedChoiceKey(short slot);
+std::string savedChoice(short slot);
+void saveChoice(short slot, const std::string& radioId);
+
+// LogFileFolder: the log folder, empty when logging is off.
+std::string logFolder();
+
+}  // namespace settings
