@@ -1,0 +1,40 @@
+// One radio that answered the discovery probe, as an immutable shared record.
+// K4Ip::Discovered is the value handle passed around; copying it shares the
+// record, which stays valid for as long as any handle holds it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <boost/asio/ip/udp.hpp>
+
+namespace K4Ip {
+
+class DiscoveredImpl {
+public:
+    DiscoveredImpl(const boost::asio::ip::udp::endpoint& from, const std::string& name, const std::string& info,
+                   const std::string& id)
+        : from(from), name(name), id(id), info(info) {}
+
+    const boost::asio::ip::udp::endpoint from;  // source of the answer; the TCP link connects to its address
+    const std::string name;
+    const std::string id;
+    const std::string info;
+};
+
+class Discovered {
+public:
+    Discovered() = default;
+    explicit Discovered(std::shared_ptr<const DiscoveredImpl> impl) : impl_(std::move(impl)) {}
+
+    std::string name() const { return impl_ ? impl_->name : std::string(); }
+    std::string id() const { return impl_ ? impl_->id : std::string(); }
+    const boost::asio::ip::udp::endpoint& from() const { return impl_ ? impl_->from : empty_; }
+    explicit operator bool() const { return impl_ != nullptr; }
+
+private:
+    std::shared_ptr<const DiscoveredImpl> impl_;
+    static inline const boost::asio::ip::udp::endpoint empty_{};
+};
+
+}  // namespace K4Ip
