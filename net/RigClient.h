@@ -1,0 +1,42 @@
+// The TCP link between one network rig object and one K4: carries command
+// texts to the radio and collects the bytes it sends back, unframed.
+//
+// K4Ip::RigClient is the value handle the rig object holds; an empty handle
+// (not yet bound to a radio) does nothing: isConnected and send return false,
+// receive returns an empty buffer. The client proper, K4Ip::RigClientImpl, is
+// in net/RigClientImpl.h.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "discovery/Discovered.h"
+
+namespace K4Ip {
+
+class RigClientImpl;
+
+class RigClient {
+public:
+    RigClient() = default;
+    // Starts connecting to the radio's address on the slot's TCP port and
+    // returns once connected, or after one second at most.
+    RigClient(Discovered radio, unsigned short slot);
+
+    bool isConnected() const;
+    // Every byte received since the previous call, in order; never null.
+    std::shared_ptr<std::vector<char>> receive();
+    // Queues the text for the radio; false (and nothing queued) while the
+    // link is down.
+    bool send(const std::string& text);
+    // Starts a new connection unless connected, waiting up to one second.
+    void reconnect();
+    // Ends the connection, joins its thread and drops queued bytes.
+    void stop();
+
+private:
+    std::shared_ptr<RigClientImpl> impl_;
+};
+
+}  // namespace K4Ip
