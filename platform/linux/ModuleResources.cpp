@@ -14,6 +14,8 @@ const StringResource kStrings[] = {
 
 }  // namespace
 
+void* moduleHandle() { return nullptr; }
+
 BSTR loadStringResource(UINT id) {
     for (const StringResource& s : kStrings)
         if (s.id == id) return SysAllocString(s.text);

@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// The handle of the module that holds the driver's resources (null where
+// there are none).
+void* moduleHandle();
+
 // A new BSTR with the string resource, or null when there is none.
 BSTR loadStringResource(UINT id);
 
