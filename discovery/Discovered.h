@@ -3,12 +3,19 @@
 // record, which stays valid for as long as any handle holds it.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include <boost/asio/ip/udp.hpp>
 
 namespace K4Ip {
+
+// The most radios a discovery lists. The radio chooser numbers them from 1
+// with 16-bit signed choices (0 is the address dialog), so a flood of answers
+// with distinct ids must not list more than it can number; answers with new
+// ids beyond this count are not recorded.
+inline constexpr size_t kMaxDiscoveredRadios = 32766;
 
 class DiscoveredImpl {
 public:

@@ -1,0 +1,76 @@
+#include "discovery/Targets.h"
+
+#include <array>
+#include <cstring>
+#include <exception>
+
+namespace K4Ip {
+namespace {
+
+namespace ip = boost::asio::ip;
+
+bool isSeparator(char c) {
+    switch (c) {
+    case ',': case ' ': case '\t': case '\n': case '\v': case '\f': case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+uint32_t maskOf(uint8_t prefixLength) {
+    if (prefixLength == 0 || prefixLength > 32) return 0;
+    return ~uint32_t{0} << (32 - prefixLength);
+}
+
+// Appends the first result of resolving host and port; throws when nothing resolves.
+void appendFirst(LocalUdpEndpoint& out, const std::string& host, const std::string& port,
+                 ip::udp::resolver& resolver) {
+    const auto results = resolver.resolve(ip::udp::v4(), host, port);
+    if (results.empty()) return;
+    out.append(*results.begin());
+}
+
+}  // namespace
+
+std::string broadcastText(const platform::Ipv4Address& address) {
+    ip::address_v4::bytes_type bytes;
+    std::memcpy(bytes.data(), &address.addressNetworkOrder, bytes.size());
+    const uint32_t host = ip::address_v4(bytes).to_uint();
+    return ip::address_v4(~maskOf(address.prefixLength) | host).to_string();
+}
+
+std::vector<std::string> splitAddressList(const std::string& addresses) {
+    const std::string text = addresses.substr(0, kMaxAddressText);
+    std::vector<std::string> tokens;
+    std::string token;
+    for (char c : text) {
+        if (isSeparator(c)) {
+            tokens.push_back(std::move(token));
+            token.clear();
+        } else {
+            token.push_back(c);
+        }
+    }
+    if (!token.empty()) tokens.push_back(std::move(token));
+    return tokens;
+}
+
+void appendBroadcastTargets(LocalUdpEndpoint& out, const std::vector<platform::Ipv4Address>& addresses,
+                            const std::string& port, ip::udp::resolver& resolver) {
+    for (const auto& address : addresses) appendFirst(out, broadcastText(address), port, resolver);
+}
+
+void appendRemoteTargets(LocalUdpEndpoint& out, const std::string& addresses, const std::string& port,
+                         ip::udp::resolver& resolver) {
+    for (const auto& token : splitAddressList(addresses)) {
+        try {
+            if (!out.entries) out.entries = std::make_shared<std::vector<UdpTarget>>();
+            appendFirst(out, token, port, resolver);
+        } catch (const std::exception&) {
+            // An entry that does not resolve is skipped.
+        }
+    }
+}
+
+}  // namespace K4Ip

@@ -1,0 +1,82 @@
+// One discovery run: a UDP socket with broadcast permitted, its own
+// io_context and its own thread. Every datagram given to send goes once to
+// each target, in order, one send at a time; every datagram received is
+// handed to onDatagram.
+//
+// Concurrency: the owner's thread calls setTargets, start, send, withResolver
+// and stop; the run's thread creates, uses and destroys the socket and runs
+// every handler, and with them onDatagram. mutex_ guards targets_, cursor_,
+// queue_, sending_ and finished_ and is never held across a socket operation,
+// a callback or a join. stopping_ is the only flag the run's thread reads
+// without the lock. onDatagram_ is set before the thread starts and emptied
+// only after it has been joined.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/udp.hpp>
+
+#include "discovery/LocalUdpEndpoint.h"
+
+namespace K4Ip {
+
+using Datagram = std::shared_ptr<std::vector<char>>;
+using DatagramHandler =
+    std::function<void(const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from)>;
+
+class UdpSender : public std::enable_shared_from_this<UdpSender> {
+public:
+    // Every receive fills one buffer of this size; the rest of a longer
+    // datagram is lost.
+    static constexpr size_t kReceiveBufferSize = 100;
+
+    UdpSender() = default;
+    ~UdpSender();
+    UdpSender(const UdpSender&) = delete;
+    UdpSender& operator=(const UdpSender&) = delete;
+
+    // Creates a resolver on this run's io_context and calls fn with it at once.
+    void withResolver(const std::function<void(boost::asio::ip::udp::resolver&)>& fn);
+    void setTargets(const LocalUdpEndpoint& targets);
+    // Starts the run's thread, which hands every received datagram to onDatagram.
+    void start(DatagramHandler onDatagram);
+    // Queues the datagram for every target; dropped when there are no targets
+    // or the run has ended.
+    void send(Datagram datagram);
+    // Ends the run and joins its thread; never call it from the run's thread.
+    void stop();
+
+private:
+    void run();
+    void openSocket();
+    void runSlices();
+    void finish();
+    void startReceive();
+    void onReceive(const boost::system::error_code& error, size_t length);
+    void sendNext(Datagram current);
+    void onSent(const boost::system::error_code& error, Datagram current);
+
+    std::mutex mutex_;
+    LocalUdpEndpoint targets_;
+    LocalUdpEndpoint cursor_;  // the pass in progress; null entries when none
+    boost::asio::io_context ioContext_;
+    std::unique_ptr<boost::asio::ip::udp::socket> socket_;  // the run's thread's only
+    Datagram receiveBuffer_;
+    boost::asio::ip::udp::endpoint receiveFrom_;
+    bool receiving_ = false;  // a receive is pending; the run's thread's only
+    std::deque<Datagram> queue_;
+    bool sending_ = false;
+    bool finished_ = false;  // the run's thread has drained its io_context for the last time
+    std::atomic<bool> stopping_{false};
+    DatagramHandler onDatagram_;
+    std::thread thread_;
+};
+
+}  // namespace K4Ip
