@@ -1,0 +1,17 @@
+// Applies one response of the radio to the rig's state. Only the answers to
+// the poll string are understood: FA and FB (frequency in hertz, 11 digits),
+// FT (split), MD (mode) and MD$ (sub receiver mode, the last answer of a
+// poll). Anything else is ignored.
+#pragma once
+
+#include <string>
+
+#include "core/K4State.h"
+
+enum class ParseResult {
+    Ignored,       // no known answer form; the state is unchanged
+    Applied,       // the state took the answer
+    PollComplete,  // the "MD$" answer that ends a poll was applied
+};
+
+ParseResult applyResponse(K4State& state, const std::string& response);

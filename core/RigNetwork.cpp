@@ -1,0 +1,69 @@
+#include "core/RigNetwork.h"
+
+#include "com/Guard.h"
+#include "platform/Text.h"
+
+namespace {
+
+// Consecutive refused sends after which the rig asks its client to reconnect.
+constexpr int32_t kRefusalsBeforeReconnect = 10;
+
+}  // namespace
+
+CQbRig::CQbRig(platform::Clock clock) : CQbRigBase(std::move(clock)) {}
+
+const com::InterfaceTable<CQbRig>& CQbRig::interfaces() {
+    static const com::InterfaceEntry<CQbRig> entries[] = {
+        com::interfaceEntry<CQbRig, IQbRigDisplayInfo>(IID_IQbRigDisplayInfo),
+        com::interfaceEntry<CQbRig, IQbRig>(IID_IQbRig)};
+    static const com::InterfaceTable<CQbRig> table{entries};
+    return table;
+}
+
+bool CQbRig::bind(K4Ip::Discovered radio, unsigned short slot) {
+    radioName_ = radio.name();
+    client_ = K4Ip::RigClient(std::move(radio), slot);
+    return client_.isConnected();
+}
+
+HRESULT CQbRig::PutCommPort(IQbRigIO* pRigIO, LONG Index) { return S_OK; }
+
+HRESULT CQbRig::GetStatusText(SHORT* pIsError, BSTR* pText) {
+    *pIsError = 0;
+    *pText = nullptr;
+    if (client_.isConnected()) return S_OK;
+    *pIsError = 1;
+    return com::guard([&] {
+        *pText = platform::bstrFromAnsi("Rig NULL");
+        return *pText ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT CQbRig::GetRigName(BSTR* pName) {
+    return com::guard([&] {
+        BSTR name = platform::bstrFromAnsi(radioName_);
+        if (!name) return E_OUTOFMEMORY;
+        *pName = name;
+        return S_OK;
+    });
+}
+
+void CQbRig::finalRelease() { client_.stop(); }
+
+bool CQbRig::writeCommandString(const std::string& text) {
+    const bool sent = client_.send(text);
+    if (sent) {
+        writeFailures_ = 0;
+    } else if (++writeFailures_ >= kRefusalsBeforeReconnect) {
+        client_.reconnect();
+        writeFailures_ = 0;
+    }
+    logText("writeCommandString", text);
+    return sent;
+}
+
+bool CQbRig::collectReceivedBytes() {
+    if (!client_.isConnected()) return false;
+    if (const auto bytes = client_.receive()) acceptReceived(*bytes);
+    return true;
+}

@@ -1,0 +1,36 @@
+// The time limits of the poll cycle and of a pending Set, and the comparisons
+// they are used with. Every limit is a difference of two readings of the
+// steady clock; the difference saturates instead of overflowing, so a clock
+// that jumps wildly cannot cause undefined arithmetic.
+#pragma once
+
+#include <cstddef>
+#include <limits>
+
+#include "platform/SteadyClock.h"
+
+namespace rigtiming {
+
+inline constexpr platform::Nanos kFirstAnswerWait = 500'000'000;
+inline constexpr platform::Nanos kSetTimeout = 1'500'000'000;
+inline constexpr platform::Nanos kPollTimeout = 2'000'000'000;
+inline constexpr size_t kReceiveCap = 2048;
+
+inline platform::Nanos elapsed(platform::Nanos now, platform::Nanos since) {
+    platform::Nanos difference = 0;
+    if (__builtin_sub_overflow(now, since, &difference))
+        return now < since ? std::numeric_limits<platform::Nanos>::min() : std::numeric_limits<platform::Nanos>::max();
+    return difference;
+}
+
+// now - since has reached the (positive) limit; a negative difference never does.
+inline bool hasElapsed(platform::Nanos now, platform::Nanos since, platform::Nanos limit) {
+    return elapsed(now, since) >= limit;
+}
+
+// now - since is at most the limit; a negative difference counts as within.
+inline bool isWithin(platform::Nanos now, platform::Nanos since, platform::Nanos limit) {
+    return elapsed(now, since) <= limit;
+}
+
+}  // namespace rigtiming

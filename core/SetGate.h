@@ -1,0 +1,17 @@
+// The set-in-progress gate. A Set ends with the query "KS;"; until the radio
+// has confirmed every pending Set with a "KS" answer, the answers it had
+// queued before the Set are stale and must not overwrite the values the Set
+// stored.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class GateVerdict { Parse, Skip };
+
+// A response of at least three characters that begins with "KS".
+bool isSetConfirmation(const std::string& response);
+
+// Decides the fate of one response and counts confirmations off
+// setInProgress. The last awaited confirmation itself passes.
+GateVerdict passSetGate(int32_t& setInProgress, const std::string& response);
