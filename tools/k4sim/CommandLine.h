@@ -1,0 +1,31 @@
+// The k4sim program's command line, parsed into simulator options.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+
+namespace k4sim {
+
+struct CommandLine {
+    SimOptions options;
+    bool help = false;
+    int durationSeconds = 0;  // 0: run until a signal
+};
+
+struct UsageError : std::invalid_argument {
+    using std::invalid_argument::invalid_argument;
+};
+
+// `args` excludes the program name. Throws UsageError with a message that
+// names the offending argument.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+const char* usageText();
+
+// Turns \r, \n, \\ and \xNN in a text argument into the bytes they name.
+std::string unescape(const std::string& text);
+
+}  // namespace k4sim

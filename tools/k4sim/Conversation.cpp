@@ -1,0 +1,33 @@
+#include "Conversation.h"
+
+#include <vector>
+
+namespace k4sim {
+
+Conversation::Conversation(std::shared_ptr<Radio> radio, Link link, const std::string& peer)
+    : radio_(std::move(radio)), link_(link), connection_(radio_->openConnection(peer)) {}
+
+Conversation::~Conversation() { radio_->closeConnection(connection_); }
+
+Reply Conversation::receive(const char* data, std::size_t size) {
+    radio_->recordReceived(connection_, data, size);
+    Reply reply;
+    if (hangingUp_) return reply;
+    std::vector<std::string> commands;
+    framer_.feed(data, size, commands);
+    const Faults faults = radio_->faults();
+    for (const auto& command : commands) {
+        const std::string answer = radio_->execute(connection_, command);
+        if (!faults.silent && !answer.empty()) reply.bytes += faults.garbage + answer;
+        ++executed_;
+        if (link_ == Link::tcp && faults.closeAfter > 0 && executed_ >= faults.closeAfter) {
+            hangingUp_ = true;
+            break;
+        }
+    }
+    reply.delay = std::chrono::milliseconds(faults.latencyMs);
+    reply.close = hangingUp_;
+    return reply;
+}
+
+}  // namespace k4sim

@@ -1,0 +1,43 @@
+// One connection's exchange with a radio, free of any transport: it records
+// what arrives, cuts it into commands, executes them on the radio and says
+// what to send back, when, and whether to hang up afterwards. Used by one
+// Session on the simulator's thread.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "Protocol.h"
+#include "Radio.h"
+
+namespace k4sim {
+
+struct Reply {
+    std::string bytes;  // answers, each preceded by the garbage fault's bytes
+    std::chrono::milliseconds delay{0};
+    bool close = false;  // hang up once these bytes are written
+};
+
+class Conversation {
+public:
+    enum class Link { tcp, serial };  // a serial link never hangs up
+
+    Conversation(std::shared_ptr<Radio> radio, Link link, const std::string& peer);
+    ~Conversation();
+    Conversation(const Conversation&) = delete;
+    Conversation& operator=(const Conversation&) = delete;
+
+    Reply receive(const char* data, std::size_t size);
+
+private:
+    const std::shared_ptr<Radio> radio_;
+    const Link link_;
+    const int connection_;
+    CommandFramer framer_;
+    int executed_ = 0;
+    bool hangingUp_ = false;
+};
+
+}  // namespace k4sim

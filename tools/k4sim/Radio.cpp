@@ -1,0 +1,136 @@
+#include "Radio.h"
+
+#include <algorithm>
+
+namespace k4sim {
+
+Radio::Radio(RadioOptions options, bool recordInMemory, std::vector<std::shared_ptr<RecordFile>> files)
+    : options_(std::move(options)),
+      recordInMemory_(recordInMemory),
+      files_(std::move(files)),
+      state_(options_.initialState),
+      faults_(options_.faults) {}
+
+RadioState Radio::state() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return state_;
+}
+
+void Radio::setState(const RadioState& state) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_ = state;
+}
+
+Faults Radio::faults() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_;
+}
+
+void Radio::setFaults(const Faults& faults) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_ = faults;
+}
+
+std::vector<ConnectionRecord> Radio::connections() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return connections_;
+}
+
+std::string Radio::received() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+}
+
+std::vector<std::string> Radio::commands() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return commands_;
+}
+
+std::size_t Radio::connectionCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<std::size_t>(connectionCount_);
+}
+
+void Radio::clearRecord() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& connection : connections_) {
+        connection.received.clear();
+        connection.commands.clear();
+    }
+    received_.clear();
+    commands_.clear();
+    byteCount_ = 0;
+    commandCount_ = 0;
+}
+
+template <class Predicate>
+bool Radio::waitFor(std::chrono::milliseconds timeout, Predicate predicate) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, timeout, predicate);
+}
+
+bool Radio::waitForBytes(std::size_t count, std::chrono::milliseconds timeout) const {
+    return waitFor(timeout, [&] { return byteCount_ >= count; });
+}
+
+bool Radio::waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const {
+    return waitFor(timeout, [&] { return commandCount_ >= count; });
+}
+
+ConnectionRecord* Radio::findConnection(int connection) {
+    auto found = std::find_if(connections_.begin(), connections_.end(),
+                              [connection](const ConnectionRecord& record) { return record.number == connection; });
+    return found == connections_.end() ? nullptr : &*found;
+}
+
+int Radio::openConnection(const std::string& peer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int number = ++connectionCount_;
+    if (recordInMemory_) connections_.push_back({number, peer, {}, {}, true});
+    changed_.notify_all();
+    return number;
+}
+
+void Radio::closeConnection(int connection) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (auto* record = findConnection(connection)) record->open = false;
+}
+
+void Radio::recordReceived(int connection, const char* data, std::size_t size) {
+    for (const auto& file : files_) file->append(data, size);
+    std::lock_guard<std::mutex> lock(mutex_);
+    byteCount_ += size;
+    if (recordInMemory_) {
+        received_.append(data, size);
+        if (auto* record = findConnection(connection)) record->received.append(data, size);
+    }
+    changed_.notify_all();
+}
+
+std::string Radio::execute(int connection, const std::string& command) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++commandCount_;
+    if (recordInMemory_) {
+        commands_.push_back(command);
+        if (auto* record = findConnection(connection)) record->commands.push_back(command);
+    }
+    changed_.notify_all();
+    return answerCommand(command, state_, options_.protocol);
+}
+
+std::vector<std::string> Radio::discoveryAnswers(const std::string& localAddress) const {
+    const int flood = faults().flood;
+    auto answer = [&](const std::string& suffix) {
+        if (options_.shape == AnswerShape::real) {
+            const std::string ip = options_.ipText.empty() ? localAddress : options_.ipText;
+            return "k4:" + std::to_string(options_.index) + ":" + ip + ":" + options_.id + suffix;
+        }
+        return "k4:" + options_.name + suffix + ":" + options_.info + ":" + options_.id + suffix;
+    };
+    if (flood <= 0) return {answer("")};
+    std::vector<std::string> answers;
+    for (int k = 1; k <= flood; ++k) answers.push_back(answer("-" + std::to_string(k)));
+    return answers;
+}
+
+}  // namespace k4sim

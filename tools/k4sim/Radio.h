@@ -1,0 +1,96 @@
+// One simulated K4: its state, its faults and the record of what it
+// received. The network and terminal front ends (TcpListener, Session,
+// DiscoveryResponder, the pty) drive it on the simulator's thread; tests
+// read and change it from their own thread.
+//
+// Concurrency: every member that changes is guarded by mutex_, which is
+// held only to copy or update data (never across I/O or a callback);
+// changed_ wakes the waitFor... calls. Record files are written by the
+// simulator's thread alone, outside the lock. options_ never changes.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+#include "RadioState.h"
+#include "RecordFile.h"
+
+namespace k4sim {
+
+// One connection's traffic as the radio received it.
+struct ConnectionRecord {
+    int number = 0;     // 1, 2, ... in the order the connections were opened
+    std::string peer;   // "address:port", or "pty"
+    std::string received;               // the exact bytes
+    std::vector<std::string> commands;  // the commands executed, without ";"
+    bool open = true;
+};
+
+class Radio {
+public:
+    Radio(RadioOptions options, bool recordInMemory, std::vector<std::shared_ptr<RecordFile>> files);
+
+    const RadioOptions& options() const { return options_; }
+    const std::string& name() const { return options_.name; }
+    const std::string& id() const { return options_.id; }
+    // The TCP port it listens on (the chosen one when configured as 0).
+    uint16_t port() const { return port_; }
+
+    RadioState state() const;
+    void setState(const RadioState& state);
+    Faults faults() const;
+    void setFaults(const Faults& faults);
+
+    // The record; empty when the simulator keeps no record in memory.
+    std::vector<ConnectionRecord> connections() const;
+    std::string received() const;               // all connections, in arrival order
+    std::vector<std::string> commands() const;  // all connections, in execution order
+    std::size_t connectionCount() const;        // connections opened so far
+    void clearRecord();
+    // Wait until this many bytes (commands) were received in all since the
+    // start or the last clearRecord; false on time-out.
+    bool waitForBytes(std::size_t count, std::chrono::milliseconds timeout) const;
+    bool waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
+
+    // Front-end side, simulator's thread.
+    void setPort(uint16_t port) { port_ = port; }
+    int openConnection(const std::string& peer);
+    void closeConnection(int connection);
+    void recordReceived(int connection, const char* data, std::size_t size);
+    // Records and executes one command; returns its answer ("" for a set).
+    std::string execute(int connection, const std::string& command);
+    // The datagrams that answer one discovery probe; `localAddress` is the
+    // address the answer leaves from (third field of the real shape).
+    std::vector<std::string> discoveryAnswers(const std::string& localAddress) const;
+
+private:
+    ConnectionRecord* findConnection(int connection);
+    template <class Predicate>
+    bool waitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
+
+    const RadioOptions options_;
+    const bool recordInMemory_;
+    const std::vector<std::shared_ptr<RecordFile>> files_;
+    std::atomic<uint16_t> port_{0};
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    RadioState state_;
+    Faults faults_;
+    std::vector<ConnectionRecord> connections_;
+    std::string received_;
+    std::vector<std::string> commands_;
+    std::size_t byteCount_ = 0;
+    std::size_t commandCount_ = 0;
+    int connectionCount_ = 0;
+};
+
+}  // namespace k4sim
