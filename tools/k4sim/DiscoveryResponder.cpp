@@ -15,7 +15,6 @@ DiscoveryResponder::DiscoveryResponder(boost::asio::io_context& io, std::vector<
 
 uint16_t DiscoveryResponder::open() {
     socket_.open(bind_.protocol());
-    socket_.set_option(boost::asio::socket_base::reuse_address(true));
     socket_.bind(bind_);
     bind_.port(socket_.local_endpoint().port());
     for (const auto& member : members_) {
