@@ -1,0 +1,258 @@
+// Discovery runs on the real network stack of the test's private namespace:
+// the probe reaches a fake radio through the loopback broadcast and the
+// remote addresses, its answers are listed, and a new run replaces the old.
+// discovered() runs on an injected clock here, except in the end-to-end test.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "FakeRadio.h"
+#include "discovery/Discovery.h"
+#include "discovery/DiscoveryImpl.h"
+#include "log/LogTrail.h"
+#include "platform/Adapters.h"
+#include "support/TempIniFolder.h"
+
+namespace {
+
+using discoverytest::FakeRadio;
+using K4Ip::DiscoveryImpl;
+using platform::Nanos;
+namespace ip = boost::asio::ip;
+
+constexpr Nanos kMs = 1'000'000;
+constexpr auto kAnswerLimit = std::chrono::seconds(5);
+const char kPortKey[] = "ELECRAFT_K4_PORTNUMBER";
+const char kAddressesKey[] = "ELECRAFT_K4_IP_ADDRESSES";
+
+// A clock that moves only when the test or the code under test sleeps.
+struct FakeTime {
+    Nanos now = 1000 * kMs;
+    std::vector<Nanos> sleeps;
+    // Each sleep moves the clock by this share of what was asked, as a real
+    // sleep may end early.
+    Nanos percentSlept = 100;
+
+    platform::Clock clock() {
+        return [this] { return now; };
+    }
+    DiscoveryImpl::Sleep sleep() {
+        return [this](Nanos duration) {
+            sleeps.push_back(duration);
+            now += std::max<Nanos>(1, duration * percentSlept / 100);
+        };
+    }
+};
+
+class DiscoveryProbe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "discovery broadcasts: run inside a private network namespace";
+        ini.set(kPortKey, std::to_string(radio.port()));
+        ini.erase(kAddressesKey);
+    }
+    void TearDown() override {
+        discovery->stop();
+        ini.erase(kPortKey);
+        ini.erase(kAddressesKey);
+    }
+
+    size_t adapterCount() const { return platform::localIpv4Addresses().size(); }
+
+    // Probes that reach the radio, until none comes for a short while.
+    std::vector<discoverytest::Datagram> probes(size_t expected) {
+        std::vector<discoverytest::Datagram> received;
+        while (received.size() < expected) {
+            auto datagram = radio.receive();
+            if (!datagram) break;
+            received.push_back(*datagram);
+        }
+        if (auto extra = radio.receive(std::chrono::milliseconds(200))) received.push_back(*extra);
+        return received;
+    }
+
+    // The list once it holds count radios; the answers travel on the run's
+    // thread, so this polls within a time limit.
+    std::vector<K4Ip::Discovered> radiosOnceListed(size_t count) {
+        const auto limit = std::chrono::steady_clock::now() + kAnswerLimit;
+        auto radios = discovery->discovered();
+        while (radios.size() < count && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            radios = discovery->discovered();
+        }
+        return radios;
+    }
+
+    testsupport::TempIniFolder ini;
+    FakeRadio radio;
+    FakeTime time;
+    std::shared_ptr<DiscoveryImpl> discovery = std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep());
+};
+
+TEST_F(DiscoveryProbe, SendsFindk4OnceToEveryBroadcastAndRemoteAddress) {
+    ini.set(kAddressesKey, "127.0.0.1");
+    ASSERT_TRUE(discovery->start());
+    const auto received = probes(adapterCount() + 1);
+    ASSERT_EQ(received.size(), adapterCount() + 1);
+    for (const auto& probe : received) {
+        EXPECT_EQ(probe.bytes, "findk4");
+        EXPECT_EQ(probe.from.port(), received[0].from.port()) << "one socket per run";
+    }
+}
+
+TEST_F(DiscoveryProbe, ListsAnswersFromTheFirstProbeOn) {
+    ASSERT_TRUE(discovery->start());
+    const auto probe = radio.receive();
+    ASSERT_TRUE(probe);
+    radio.answer(probe->from, "k4:Shack K4:info:K4-77");
+    radio.answer(probe->from, "k4:0:127.0.0.1:01234");
+    const auto radios = radiosOnceListed(2);
+    ASSERT_EQ(radios.size(), 2u);
+    EXPECT_EQ(radios[0].id(), "01234");
+    EXPECT_EQ(radios[0].name(), "0");
+    EXPECT_EQ(radios[1].id(), "K4-77");
+    EXPECT_EQ(radios[1].name(), "Shack K4");
+    EXPECT_EQ(radios[1].from(), ip::udp::endpoint(ip::make_address_v4("127.0.0.1"), radio.port()));
+}
+
+TEST_F(DiscoveryProbe, ALongAnswerIsTakenAsItsFirst100Bytes) {
+    ASSERT_TRUE(discovery->start());
+    const auto probe = radio.receive();
+    ASSERT_TRUE(probe);
+    const std::string head = "k4:long:info:";
+    std::string id;
+    for (size_t i = 0; i < 120 - head.size(); ++i) id.push_back(static_cast<char>('a' + i % 26));
+    radio.answer(probe->from, head + id);
+    radio.answer(probe->from, "k4:next:info:zz-after-the-long-one");
+    const auto radios = radiosOnceListed(2);
+    ASSERT_EQ(radios.size(), 2u) << "receiving goes on after a cut datagram";
+    EXPECT_EQ(radios[0].id(), id.substr(0, 100 - head.size()));
+    EXPECT_EQ(radios[1].id(), "zz-after-the-long-one");
+}
+
+TEST_F(DiscoveryProbe, StartForgetsTheRadiosAtOnceAndEndsTheOldRun) {
+    ASSERT_TRUE(discovery->start());
+    const auto first = radio.receive();
+    ASSERT_TRUE(first);
+    radio.answer(first->from, "k4:old:info:OLD");
+    ASSERT_EQ(radiosOnceListed(1).size(), 1u);
+
+    ASSERT_TRUE(discovery->start());
+    EXPECT_TRUE(discovery->discovered().empty());
+    const auto second = radio.receive();
+    ASSERT_TRUE(second);
+    ASSERT_NE(second->from.port(), first->from.port());
+    radio.answer(first->from, "k4:late:info:LATE");  // to the old run's closed socket
+    radio.answer(second->from, "k4:new:info:NEW");
+    const auto radios = radiosOnceListed(1);
+    ASSERT_EQ(radios.size(), 1u);
+    EXPECT_EQ(radios[0].id(), "NEW");
+}
+
+TEST_F(DiscoveryProbe, APortTextThatDoesNotResolveFailsTheStart) {
+    ASSERT_TRUE(discovery->start());
+    const auto probe = radio.receive();
+    ASSERT_TRUE(probe);
+    radio.answer(probe->from, "k4:old:info:OLD");
+    ASSERT_EQ(radiosOnceListed(1).size(), 1u);
+
+    ini.set(kPortKey, "no-such-k4-service");
+    EXPECT_FALSE(discovery->start());
+    EXPECT_TRUE(discovery->discovered().empty());
+    radio.answer(probe->from, "k4:late:info:LATE");
+    EXPECT_FALSE(radio.receive(std::chrono::milliseconds(200))) << "no probe";
+    EXPECT_TRUE(discovery->discovered().empty());
+}
+
+TEST_F(DiscoveryProbe, DiscoveredWaitsUntil500MsAfterTheStart) {
+    EXPECT_TRUE(discovery->discovered().empty());
+    EXPECT_TRUE(time.sleeps.empty()) << "no wait before the first start";
+
+    ASSERT_TRUE(discovery->start());
+    const Nanos started = time.now;
+    time.now += 200 * kMs;
+    time.percentSlept = 50;
+    discovery->discovered();
+    EXPECT_GE(time.now, started + 500 * kMs);
+    ASSERT_FALSE(time.sleeps.empty());
+    EXPECT_EQ(time.sleeps.front(), 300 * kMs);
+
+    time.sleeps.clear();
+    time.now = started + 499 * kMs;
+    discovery->discovered();
+    EXPECT_EQ(time.sleeps.front(), 1 * kMs) << "a second call within the settle time waits too";
+}
+
+TEST_F(DiscoveryProbe, DiscoveredReturnsAtOnceLaterWithTheNewAnswers) {
+    ASSERT_TRUE(discovery->start());
+    const auto probe = radio.receive();
+    ASSERT_TRUE(probe);
+    time.now += 10'000 * kMs;
+    EXPECT_TRUE(discovery->discovered().empty());
+    radio.answer(probe->from, "k4:late:info:LATE");
+    EXPECT_EQ(radiosOnceListed(1).size(), 1u);
+    EXPECT_TRUE(time.sleeps.empty());
+}
+
+TEST_F(DiscoveryProbe, AFailedStartKeepsTheSettleTimeOfTheLastGoodOne) {
+    ASSERT_TRUE(discovery->start());
+    time.now += 600 * kMs;
+    ini.set(kPortKey, "no-such-k4-service");
+    EXPECT_FALSE(discovery->start());
+    discovery->discovered();
+    EXPECT_TRUE(time.sleeps.empty());
+}
+
+TEST(DiscoveryHandle, AnEmptyHandleDoesNothing) {
+    K4Ip::Discovery empty;
+    EXPECT_FALSE(empty.start());
+    EXPECT_TRUE(empty.discovered().empty());
+    empty.stop();
+}
+
+// Real time and a real log trail: the handle as the rig manager uses it.
+TEST(DiscoveryEndToEnd, FindsTheRadioAndLogsItsAnswer) {
+    if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "discovery broadcasts: run inside a private network namespace";
+    testsupport::TempIniFolder ini;
+    FakeRadio radio;
+    ini.set(kPortKey, std::to_string(radio.port()));
+    ini.erase(kAddressesKey);
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("qbox-discovery-e2e-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(folder);
+    {
+        auto log = std::make_shared<LogTrail>();
+        log->openInFolder(folder.string());
+        K4Ip::Discovery discovery(log);
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_TRUE(discovery.start());
+        const auto probe = radio.receive();
+        ASSERT_TRUE(probe);
+        EXPECT_EQ(probe->bytes, "findk4");
+        radio.answer(probe->from, "k4:0:127.0.0.1:01234");
+        auto radios = discovery.discovered();
+        EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+        for (int i = 0; radios.empty() && i < 500; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            radios = discovery.discovered();
+        }
+        ASSERT_EQ(radios.size(), 1u);
+        EXPECT_EQ(radios[0].id(), "01234");
+        discovery.stop();
+        discovery = K4Ip::Discovery();
+        EXPECT_EQ(log.use_count(), 1) << "after stop nothing keeps the service alive";
+    }
+    std::string text;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(file.path());
+        text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove_all(folder);
+    EXPECT_NE(text.find("Discovery Response 127.0.0.1 \"k4:0:127.0.0.1:01234\""), std::string::npos) << text;
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// The probe's destinations: subnet broadcasts of the local addresses, then
+// the remote address list in its own order.
+#include "discovery/Targets.h"
+
+#include <cstring>
+
+#include <boost/asio/io_context.hpp>
+#include <gtest/gtest.h>
+
+#include "FakeRadio.h"
+
+namespace {
+
+using K4Ip::splitAddressList;
+using Tokens = std::vector<std::string>;
+
+platform::Ipv4Address ipv4(unsigned char a, unsigned char b, unsigned char c, unsigned char d, uint8_t prefix) {
+    const unsigned char bytes[4] = {a, b, c, d};
+    platform::Ipv4Address address{};
+    std::memcpy(&address.addressNetworkOrder, bytes, 4);
+    address.prefixLength = prefix;
+    return address;
+}
+
+TEST(AddressList, SplitsAtCommasAndWhiteSpace) {
+    EXPECT_EQ(splitAddressList("10.0.0.1,10.0.0.2"), (Tokens{"10.0.0.1", "10.0.0.2"}));
+    EXPECT_EQ(splitAddressList("10.0.0.1 radio.example"), (Tokens{"10.0.0.1", "radio.example"}));
+    EXPECT_EQ(splitAddressList("a\tb\nc\vd\fe\rf"), (Tokens{"a", "b", "c", "d", "e", "f"}));
+}
+
+TEST(AddressList, TwoSeparatorsInARowGiveAnEmptyEntry) {
+    EXPECT_EQ(splitAddressList("10.0.0.1, 10.0.0.2"), (Tokens{"10.0.0.1", "", "10.0.0.2"}));
+    EXPECT_EQ(splitAddressList(",10.0.0.1"), (Tokens{"", "10.0.0.1"}));
+    EXPECT_EQ(splitAddressList("10.0.0.1,"), (Tokens{"10.0.0.1"}));
+    EXPECT_EQ(splitAddressList("10.0.0.1,,"), (Tokens{"10.0.0.1", ""}));
+    EXPECT_EQ(splitAddressList(""), Tokens{});
+}
+
+TEST(AddressList, HighBytesAreNeverSeparators) {
+    EXPECT_EQ(splitAddressList("ab\xA0\x85yz"), (Tokens{"ab\xA0\x85yz"}));
+}
+
+TEST(AddressList, UsesOnlyTheFirst127Characters) {
+    const std::string text = std::string(120, 'a') + ",10.0.0.12";
+    ASSERT_EQ(text.size(), 130u);
+    EXPECT_EQ(splitAddressList(text), (Tokens{std::string(120, 'a'), "10.0.0"}));
+}
+
+TEST(Broadcast, SetsEveryHostBitOfTheSubnet) {
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(192, 168, 1, 20, 24)), "192.168.1.255");
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(127, 0, 0, 1, 8)), "127.255.255.255");
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(172, 16, 5, 4, 12)), "172.31.255.255");
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(10, 1, 2, 3, 32)), "10.1.2.3");
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(10, 1, 2, 3, 0)), "255.255.255.255");
+    EXPECT_EQ(K4Ip::broadcastText(ipv4(10, 1, 2, 3, 33)), "255.255.255.255");
+}
+
+class Targets : public ::testing::Test {
+protected:
+    std::vector<std::string> endpoints() const {
+        std::vector<std::string> texts;
+        if (!out.entries) return texts;
+        for (const auto& entry : *out.entries) {
+            const auto endpoint = entry.endpoint();
+            texts.push_back(endpoint.address().to_string() + ":" + std::to_string(endpoint.port()));
+        }
+        return texts;
+    }
+
+    boost::asio::io_context io;
+    boost::asio::ip::udp::resolver resolver{io};
+    K4Ip::LocalUdpEndpoint out;
+};
+
+TEST_F(Targets, BroadcastsComeOnePerAddressUnmerged) {
+    K4Ip::appendBroadcastTargets(out, {ipv4(192, 168, 1, 20, 24), ipv4(192, 168, 1, 21, 24), ipv4(127, 0, 0, 1, 8)},
+                                 "9101", resolver);
+    EXPECT_EQ(endpoints(), (Tokens{"192.168.1.255:9101", "192.168.1.255:9101", "127.255.255.255:9101"}));
+}
+
+TEST_F(Targets, AnUnknownPortTextThrowsFromTheBroadcasts) {
+    EXPECT_ANY_THROW(K4Ip::appendBroadcastTargets(out, {ipv4(127, 0, 0, 1, 8)}, "no-such-k4-service", resolver));
+}
+
+TEST_F(Targets, RemoteAddressesFollowInTextOrder) {
+    K4Ip::appendBroadcastTargets(out, {ipv4(192, 168, 1, 20, 24)}, "9100", resolver);
+    K4Ip::appendRemoteTargets(out, "10.0.0.2 10.0.0.1,10.0.0.2", "9100", resolver);
+    EXPECT_EQ(endpoints(), (Tokens{"192.168.1.255:9100", "10.0.0.2:9100", "10.0.0.1:9100", "10.0.0.2:9100"}));
+}
+
+TEST_F(Targets, AnEmptyEntryProbesTheLoopbackAddress) {
+    K4Ip::appendRemoteTargets(out, "10.0.0.1, 10.0.0.2", "9100", resolver);
+    EXPECT_EQ(endpoints(), (Tokens{"10.0.0.1:9100", "127.0.0.1:9100", "10.0.0.2:9100"}));
+    out = {};
+    K4Ip::appendRemoteTargets(out, ",10.0.0.1,", "9100", resolver);
+    EXPECT_EQ(endpoints(), (Tokens{"127.0.0.1:9100", "10.0.0.1:9100"}));
+}
+
+TEST_F(Targets, NoAddressesAddNothing) {
+    K4Ip::appendRemoteTargets(out, "", "9100", resolver);
+    EXPECT_FALSE(out.entries);
+    EXPECT_TRUE(endpoints().empty());
+}
+
+TEST_F(Targets, UnresolvableEntriesAreSkipped) {
+    if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "name lookups only inside a private network namespace";
+    K4Ip::appendRemoteTargets(out, "10.0.0.1 no-such-radio.invalid 10.0.0.1:9100 ::1 10.0.0.2", "9100", resolver);
+    EXPECT_EQ(endpoints(), (Tokens{"10.0.0.1:9100", "10.0.0.2:9100"}));
+}
+
+}  // namespace
