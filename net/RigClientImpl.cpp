@@ -1,0 +1,262 @@
+// The TCP client of one network rig.
+//
+// Concurrency picture
+//
+//   host thread: connect, reconnect, stop, send, receive
+//     - reconnect starts the connection thread and waits (<= 1 s) on
+//       connectedChanged; reconnect and stop join it.
+//     - send queues into outbox and posts doWrite under `mutex`; receive
+//       empties inbox under `mutex`.
+//   connection thread: run() and every handler, one at a time
+//     - onConnect sets `connected`; onRead appends to inbox; doWrite/onWrite
+//       take texts from outbox, one write in flight.
+//     - at the end: close the socket, clear `connected` (notify), then run
+//       the cancelled completions so that none is left in the service.
+//
+// No lock is held while an I/O operation starts or a handler runs.
+#include "net/RigClientImpl.h"
+
+#include <chrono>
+#include <exception>
+#include <utility>
+
+#include <boost/asio/post.hpp>
+
+#include "manager/Settings.h"
+#include "net/RunLoop.h"
+
+namespace K4Ip {
+
+namespace {
+
+constexpr std::chrono::seconds kConnectWait{1};
+// Cancelled completions are delivered at once; the bound only keeps a
+// misbehaving platform from holding the connection thread forever.
+constexpr std::chrono::seconds kDrainLimit{1};
+
+Bytes freshReadBuffer() { return std::make_shared<std::vector<char>>(RigClientImpl::kReadSize, '\0'); }
+
+}  // namespace
+
+using boost::asio::ip::tcp;
+using boost::system::error_code;
+
+std::shared_ptr<RigClientImpl> RigClientImpl::create() { return std::shared_ptr<RigClientImpl>(new RigClientImpl()); }
+
+RigClientImpl::RigClientImpl() : readBuffer(freshReadBuffer()) {}
+
+RigClientImpl::~RigClientImpl() { stop(); }
+
+void RigClientImpl::connect(const Discovered& radio, unsigned short slot) {
+    stop();
+    endpoint = tcp::endpoint(radio.from().address(), settings::tcpPort(slot));
+    reconnect();
+}
+
+void RigClientImpl::reconnect() {
+    if (!endUnestablishedConnection()) {
+        return;
+    }
+    stopping = false;
+    connectionThread = std::thread([this] { run(); });
+    waitForConnection();
+}
+
+// Returns false, leaving it alone, when the current connection is
+// established and not ending. Otherwise ends it: a connect still pending is
+// abandoned (stopping is set under the lock, so onConnect cannot establish it
+// afterwards) and the thread is joined within one run slice.
+bool RigClientImpl::endUnestablishedConnection() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (connected && !stopping) {
+            return false;
+        }
+        stopping = true;
+    }
+    if (connectionThread.joinable()) {
+        connectionThread.join();
+    }
+    return true;
+}
+
+void RigClientImpl::waitForConnection() {
+    std::unique_lock<std::mutex> lock(mutex);
+    connectedChanged.wait_for(lock, kConnectWait, [this] { return connected.load(); });
+}
+
+void RigClientImpl::stop() {
+    stopping = true;
+    if (connectionThread.joinable()) {
+        connectionThread.join();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    inbox.clear();
+    inboxBytes = 0;
+    outbox.clear();
+}
+
+bool RigClientImpl::send(Bytes text) {
+    // The post happens under the lock, so that a connection that clears
+    // `connected` (under the same lock) and then drains its service cannot
+    // miss a write posted for it.
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!connected) {
+        return false;
+    }
+    outbox.push_back(std::move(text));
+    if (!writing) {
+        boost::asio::post(ioContext, [self = shared_from_this()] { self->doWrite(); });
+    }
+    return true;
+}
+
+Bytes RigClientImpl::receive() {
+    auto bytes = std::make_shared<std::vector<char>>();
+    std::lock_guard<std::mutex> lock(mutex);
+    bytes->reserve(inboxBytes);
+    for (const Bytes& chunk : inbox) {
+        bytes->insert(bytes->end(), chunk->begin(), chunk->end());
+    }
+    inbox.clear();
+    inboxBytes = 0;
+    return bytes;
+}
+
+void RigClientImpl::run() {
+    try {
+        socket = std::make_unique<tcp::socket>(ioContext);
+        ioContext.restart();
+        startConnect();
+        runInSlices(ioContext, stopping);
+        closeSocket();
+    } catch (const std::exception&) {
+        // A failure inside the connection ends it like a lost link.
+    }
+    endConnection();
+}
+
+void RigClientImpl::startConnect() {
+    socket->async_connect(endpoint, [self = shared_from_this()](const error_code& error) { self->onConnect(error); });
+}
+
+void RigClientImpl::closeSocket() {
+    if (socket->is_open()) {
+        socket->close();
+    }
+}
+
+void RigClientImpl::endConnection() {
+    stopping = true;
+    socket.reset();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        connected = false;
+        writing = false;
+        connectedChanged.notify_all();
+    }
+    drainCancelledOperations();
+}
+
+// Closing the socket completes its pending operations with "aborted", but
+// only inside the service. Running them here keeps them from reaching the
+// next connection (where they would end it) and releases the references to
+// the client they hold, which would otherwise keep it alive for ever.
+void RigClientImpl::drainCancelledOperations() {
+    try {
+        ioContext.restart();
+        ioContext.run_for(kDrainLimit);
+    } catch (const std::exception&) {
+        // The connection is over; there is nobody left to tell.
+    }
+    ioContext.stop();
+}
+
+void RigClientImpl::onConnect(const error_code& error) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (error || stopping) {
+            stopping = true;
+            return;
+        }
+        connected = true;
+        connectedChanged.notify_all();
+    }
+    startRead();
+}
+
+void RigClientImpl::startRead() {
+    if (!socket || stopping) {
+        return;
+    }
+    socket->async_read_some(boost::asio::buffer(*readBuffer), [self = shared_from_this()](
+                                                                   const error_code& error, std::size_t count) {
+        self->onRead(error, count);
+    });
+}
+
+void RigClientImpl::onRead(const error_code& error, std::size_t count) {
+    if (error) {
+        stopping = true;
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        readBuffer->resize(count);
+        inbox.push_back(readBuffer);
+        inboxBytes += count;
+        // Whole oldest chunks go first; the newest one (at most 64 bytes)
+        // always stays.
+        while (inboxBytes > kInboxLimit) {
+            inboxBytes -= inbox.front()->size();
+            inbox.pop_front();
+        }
+        readBuffer = freshReadBuffer();
+    }
+    startRead();
+}
+
+void RigClientImpl::doWrite() {
+    if (!socket || !connected) {
+        return;
+    }
+    Bytes text;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (writing || outbox.empty() || stopping) {
+            return;
+        }
+        writing = true;
+        text = std::move(outbox.front());
+        outbox.pop_front();
+    }
+    writeFrom(std::move(text), 0);
+}
+
+void RigClientImpl::writeFrom(Bytes text, std::size_t offset) {
+    auto rest = boost::asio::buffer(text->data() + offset, text->size() - offset);
+    socket->async_write_some(rest, [self = shared_from_this(), text, offset](const error_code& error, std::size_t count) {
+        self->onWrite(error, count, text, offset);
+    });
+}
+
+// A write may take only part of the text; the rest follows before any later
+// text, so that a command is never cut short on the wire.
+void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes text, std::size_t offset) {
+    const std::size_t written = offset + count;
+    if (!error && written < text->size() && socket && !stopping) {
+        writeFrom(std::move(text), written);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        writing = false;
+    }
+    if (error) {
+        stopping = true;
+    } else {
+        doWrite();
+    }
+}
+
+}  // namespace K4Ip

@@ -1,0 +1,102 @@
+// The TCP client of one network rig: carries command texts to one K4 and
+// collects the bytes it sends back, without framing or looking inside them.
+//
+// Concurrency picture
+//
+//   host thread                         connection thread (one per connection)
+//   -----------                         --------------------------------------
+//   connect / reconnect / stop   --->   run(): socket, connect, run loop in
+//     (start and join the thread)         50 ms slices until `stopping`, then
+//   send: outbox += text, post   --->     close, clear `connected`, drain
+//     doWrite                           onConnect / onRead / doWrite / onWrite
+//   receive: take the inbox      <---     (inbox += chunk, outbox -> socket)
+//   reconnect: wait on
+//     connectedChanged (<= 1 s)  <---   `connected` set / cleared + notify
+//
+// `mutex` guards inbox, outbox, writing and every change of `connected`; it
+// is held only for those short steps and never across I/O. `stopping` and
+// `connected` are atomic and also read without it. Every completion handler
+// and posted function runs on the connection thread and holds a shared
+// reference to the client. Only the host thread starts and joins connection
+// threads, and there is at most one at a time.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+
+#include "discovery/Discovered.h"
+
+namespace K4Ip {
+
+using Bytes = std::shared_ptr<std::vector<char>>;
+
+class RigClientImpl : public std::enable_shared_from_this<RigClientImpl> {
+public:
+    static constexpr std::size_t kReadSize = 64;
+    static constexpr std::size_t kInboxLimit = 0x4000;
+
+    static std::shared_ptr<RigClientImpl> create();
+    ~RigClientImpl();
+    RigClientImpl(const RigClientImpl&) = delete;
+    RigClientImpl& operator=(const RigClientImpl&) = delete;
+
+    // Ends any connection, then connects to the radio's address on the
+    // slot's TCP port, waiting up to one second for the link.
+    void connect(const Discovered& radio, unsigned short slot);
+    // Starts a new connection unless one is established, waiting up to one
+    // second for it. A connection still trying to connect is ended first.
+    void reconnect();
+    // Ends the connection, joins its thread and drops the queued bytes.
+    void stop();
+
+    bool isConnected() const { return connected; }
+    // Queues the text for the connection thread; false while not connected.
+    bool send(Bytes text);
+    // Every byte received and not yet fetched, oldest first; never null.
+    Bytes receive();
+
+private:
+    RigClientImpl();
+
+    // Connection thread: the life of one connection.
+    void run();
+    void startConnect();
+    void closeSocket();
+    void endConnection();
+    void drainCancelledOperations();
+    void onConnect(const boost::system::error_code& error);
+    void startRead();
+    void onRead(const boost::system::error_code& error, std::size_t count);
+    void doWrite();
+    void writeFrom(Bytes text, std::size_t offset);
+    void onWrite(const boost::system::error_code& error, std::size_t count, Bytes text, std::size_t offset);
+
+    // Host thread.
+    bool endUnestablishedConnection();
+    void waitForConnection();
+
+    boost::asio::io_context ioContext;
+    std::unique_ptr<boost::asio::ip::tcp::socket> socket;
+    boost::asio::ip::tcp::endpoint endpoint{boost::asio::ip::address_v4::any(), 0};
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> connected{false};
+    Bytes readBuffer;
+    std::deque<Bytes> inbox;
+    std::size_t inboxBytes = 0;
+    std::deque<Bytes> outbox;
+    bool writing = false;
+    std::mutex mutex;
+    std::condition_variable connectedChanged;
+    std::thread connectionThread;
+};
+
+}  // namespace K4Ip
