@@ -1,18 +1,14 @@
 // What a rig writes to the process log trail: the exact entries of a Set, a
 // tuning step, a poll and its answers, the set-in-progress gate's decisions,
 // and the renderings of non-text and overlong data, read back from the file.
-#include <atomic>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/RigHarness.h"
+#include "core/TempLogFolder.h"
 
 namespace {
 
@@ -21,27 +17,13 @@ using coretest::kMillisecond;
 using coretest::kSecond;
 using coretest::launch;
 
-constexpr int kInstance = 12;
 constexpr size_t kHeaderWidth = 10;
-
-std::filesystem::path freshFolder() {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("qbox-riglog-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 class RigLogTest : public ::testing::Test {
 protected:
     RigLogTest() {
-        log->openInFolder(folder.string());
-        rig = coretest::makeSerialRig(clock, log, kInstance);
-    }
-    ~RigLogTest() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        log->openInFolder(folder.path());
+        rig = coretest::makeSerialRig(clock, log, 12);
     }
     void SetUp() override {
         ASSERT_TRUE(log->isOpen());
@@ -53,15 +35,7 @@ protected:
     std::vector<std::string> lines() {
         rig.reset();
         log.reset();
-        std::ifstream file(folder / "k4logio.log");
-        std::vector<std::string> result;
-        for (std::string line; std::getline(file, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            result.push_back(line);
-        }
-        EXPECT_GE(result.size(), 2u);
-        result.erase(result.begin(), result.begin() + std::min<size_t>(2, result.size()));
-        return result;
+        return folder.entryLines();
     }
 
     // The lines without their id and milliseconds columns.
@@ -79,7 +53,7 @@ protected:
         return check(rig.get());
     }
 
-    std::filesystem::path folder = freshFolder();
+    coretest::TempLogFolder folder;
     testsupport::TestClock clock;
     std::shared_ptr<LogTrail> log = std::make_shared<LogTrail>(clock.clock());
     testsupport::FakeRigIO::Ptr port = testsupport::FakeRigIO::create();

@@ -1,0 +1,259 @@
+// The network rig against a real TCP peer on 127.0.0.1 standing in for the
+// radio: binding, the poll and the commands over the link, the link state in
+// Check and IQbRigDisplayInfo, the reconnect after ten refused sends, and
+// teardown. Real time matters only where the link itself is awaited; each
+// such wait is bounded and ends on the event.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <boost/asio/ip/udp.hpp>
+#include <gtest/gtest.h>
+
+#include "core/RigHarness.h"
+#include "core/RigNetwork.h"
+#include "core/TempLogFolder.h"
+#include "platform/Text.h"
+#include "support/LoopbackPeer.h"
+#include "support/TempIniFolder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using coretest::check;
+using coretest::frequencyOf;
+using coretest::launch;
+using testsupport::LoopbackPeer;
+
+constexpr const char* kRadioName = "K4 Shack";
+constexpr auto kShortWait = 300ms;
+
+K4Ip::Discovered loopbackRadio() {
+    const boost::asio::ip::udp::endpoint from(boost::asio::ip::address_v4::loopback(), 9100);
+    return K4Ip::Discovered(std::make_shared<K4Ip::DiscoveredImpl>(from, kRadioName, "info", "1234"));
+}
+
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::steady_clock::duration limit = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+struct StatusText {
+    SHORT isError = -1;
+    std::string text;
+    bool isNull = false;
+};
+
+class NetworkRigTest : public ::testing::Test {
+protected:
+    NetworkRigTest() {
+        ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT1", std::to_string(peer.port()));
+        log->openInFolder(logFolder.path());
+    }
+
+    // A network rig prepared as the manager prepares it: bound to the radio
+    // (unless `bound` is null), then given the log, its number and its slot.
+    com::ComPtr<IQbRig> makeRig(K4Ip::Discovered radio, bool* bound) {
+        HRESULT hr = E_FAIL;
+        com::ComObject<CQbRig>* object = com::ComObject<CQbRig>::create(&hr, clock.clock());
+        EXPECT_EQ(hr, S_OK);
+        if (bound) *bound = object->bind(std::move(radio), 0);
+        object->setLog(log);
+        object->setInstanceNumber(3);
+        object->setSlot(0);
+        return com::ComPtr<IQbRig>::adopt(object);
+    }
+
+    void SetUp() override {
+        bool bound = false;
+        rig = makeRig(loopbackRadio(), &bound);
+        ASSERT_TRUE(bound);
+        ASSERT_TRUE(peer.accept());
+    }
+
+    com::ComPtr<IQbRigDisplayInfo> displayInfo(IQbRig* of) {
+        com::ComPtr<IQbRigDisplayInfo> info;
+        EXPECT_EQ(of->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
+        return info;
+    }
+
+    StatusText status(IQbRig* of) {
+        StatusText result;
+        BSTR text = reinterpret_cast<BSTR>(1);
+        EXPECT_EQ(displayInfo(of)->GetStatusText(&result.isError, &text), S_OK);
+        result.isNull = text == nullptr;
+        result.text = platform::ansiFromBstr(text);
+        SysFreeString(text);
+        return result;
+    }
+
+    void loseTheLink() {
+        peer.closeConnection();
+        ASSERT_TRUE(eventually([&] { return check(rig.get()).hr == E_FAIL; }));
+    }
+
+    void xmit(int times) {
+        for (int i = 0; i < times; ++i) {
+            LONG time = 0;
+            ASSERT_EQ(rig->Xmit(0, &time), S_OK);
+        }
+    }
+
+    std::vector<std::string> logLines() {
+        rig.reset();
+        log.reset();
+        return logFolder.entryLines();
+    }
+
+    testsupport::TempIniFolder ini;
+    LoopbackPeer peer;
+    coretest::TempLogFolder logFolder;
+    testsupport::TestClock clock;
+    std::shared_ptr<LogTrail> log = std::make_shared<LogTrail>(clock.clock());
+    com::ComPtr<IQbRig> rig;
+};
+
+TEST_F(NetworkRigTest, ConnectedRigShowsNoErrorAndItsRadioName) {
+    const StatusText s = status(rig.get());
+    EXPECT_EQ(s.isError, 0);
+    EXPECT_TRUE(s.isNull);
+
+    BSTR name = nullptr;
+    ASSERT_EQ(displayInfo(rig.get())->GetRigName(&name), S_OK);
+    EXPECT_EQ(platform::ansiFromBstr(name), kRadioName);
+    SysFreeString(name);
+}
+
+TEST_F(NetworkRigTest, AnswersIUnknownDisplayInfoAndIQbRig) {
+    com::ComPtr<IUnknown> unknown;
+    ASSERT_EQ(rig->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.receive())), S_OK);
+    com::ComPtr<IQbRigDisplayInfo> info = displayInfo(rig.get());
+    com::ComPtr<IUnknown> unknownFromInfo;
+    ASSERT_EQ(info->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknownFromInfo.receive())), S_OK);
+    EXPECT_EQ(unknown.get(), unknownFromInfo.get());
+    com::ComPtr<IQbRig> back;
+    ASSERT_EQ(info->QueryInterface(IID_IQbRig, reinterpret_cast<void**>(back.receive())), S_OK);
+    EXPECT_EQ(back.get(), rig.get());
+
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(rig->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(info->QueryInterface(IID_IQbRigIO, &out), E_NOINTERFACE);
+}
+
+TEST_F(NetworkRigTest, PollTravelsOverTheLink) {
+    EXPECT_EQ(launch(rig.get()), 10);
+    EXPECT_EQ(peer.read(16), "FA;FB;FT;MD;MD$;");
+    ASSERT_TRUE(peer.write("FA00007010000;FB00007012500;FT1;MD9;MD$9;"));
+    ASSERT_TRUE(eventually([&] {
+        EXPECT_EQ(check(rig.get()).hr, S_OK);
+        return frequencyOf(rig.get()).mode == 6;
+    }));
+    const coretest::Frequency f = frequencyOf(rig.get());
+    EXPECT_DOUBLE_EQ(f.rcv, 7010.0);
+    EXPECT_DOUBLE_EQ(f.xmit, 7012.5);
+    EXPECT_EQ(f.split, 1);
+}
+
+TEST_F(NetworkRigTest, CommandsTravelInOrder) {
+    LONG time = 0;
+    rig->Set(14074.0, 14074.0, 2, 0, 0, &time);
+    rig->Xmit(1, &time);
+    rig->TuneFrequency(10, &time);
+    rig->ClearRIT();
+    const std::string expected = "FA00014074000;MD2;FT0;KS;TX;UP;RC;";
+    EXPECT_EQ(peer.read(expected.size()), expected);
+}
+
+TEST_F(NetworkRigTest, LostLinkFailsCheckAndShowsRigNull) {
+    ASSERT_TRUE(peer.write("FA00014074000;FA0000"));
+    ASSERT_TRUE(eventually([&] {
+        check(rig.get());
+        return frequencyOf(rig.get()).rcv == 14074.0;
+    }));
+    loseTheLink();
+    const coretest::CheckResult failed = check(rig.get());
+    EXPECT_EQ(failed.hr, E_FAIL);
+    EXPECT_EQ(failed.time, -1);
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
+
+    const StatusText s = status(rig.get());
+    EXPECT_EQ(s.isError, 1);
+    EXPECT_EQ(s.text, "Rig NULL");
+}
+
+TEST_F(NetworkRigTest, TenthRefusalInARowReconnectsOnce) {
+    loseTheLink();
+    xmit(9);
+    EXPECT_FALSE(peer.accept(kShortWait));
+    xmit(1);
+    ASSERT_TRUE(peer.accept());
+    EXPECT_EQ(status(rig.get()).isError, 0);
+
+    // The count starts again after the reconnect.
+    loseTheLink();
+    xmit(9);
+    EXPECT_FALSE(peer.accept(kShortWait));
+    xmit(1);
+    EXPECT_TRUE(peer.accept());
+}
+
+TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {
+    loseTheLink();
+    LONG time = 0;
+    rig->Xmit(1, &time);
+    const std::vector<std::string> lines = logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "  3     0 writeCommandString \"TX;\"");
+}
+
+TEST_F(NetworkRigTest, PutCommPortIgnoresItsArguments) {
+    testsupport::FakeRigIO::Ptr port = testsupport::FakeRigIO::create();
+    EXPECT_EQ(rig->PutCommPort(port.get(), 1), S_OK);
+    EXPECT_EQ(port->references(), 1u);
+    EXPECT_EQ(rig->PutCommPort(nullptr, -1), S_OK);
+    EXPECT_EQ(check(rig.get()).hr, S_OK);
+    rig->ClearRIT();
+    EXPECT_EQ(peer.read(3), "RC;");
+    EXPECT_TRUE(port->writes().empty());
+}
+
+TEST_F(NetworkRigTest, ReleasingTheRigClosesTheLink) {
+    rig.reset();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(peer.read(1), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+}
+
+TEST_F(NetworkRigTest, UnboundRigHasNoLinkAndAnEmptyName) {
+    com::ComPtr<IQbRig> unbound = makeRig(K4Ip::Discovered(), nullptr);
+    const StatusText s = status(unbound.get());
+    EXPECT_EQ(s.isError, 1);
+    EXPECT_EQ(s.text, "Rig NULL");
+    BSTR name = nullptr;
+    ASSERT_EQ(displayInfo(unbound.get())->GetRigName(&name), S_OK);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(SysStringLen(name), 0u);
+    SysFreeString(name);
+    EXPECT_EQ(check(unbound.get()).hr, E_FAIL);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(unbound->ClearRIT(), S_OK);
+}
+
+TEST_F(NetworkRigTest, RadioThatRefusesTheConnectionGivesAnUnlinkedRig) {
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT1", std::to_string(testsupport::closedPort()));
+    bool bound = true;
+    com::ComPtr<IQbRig> refused = makeRig(loopbackRadio(), &bound);
+    EXPECT_FALSE(bound);
+    EXPECT_EQ(status(refused.get()).isError, 1);
+    const coretest::CheckResult result = check(refused.get());
+    EXPECT_EQ(result.hr, E_FAIL);
+    EXPECT_EQ(result.time, -1);
+}
+
+}  // namespace
