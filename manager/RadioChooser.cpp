@@ -1,0 +1,98 @@
+// IRadioChooser of CRigManager: choice 0 is the address dialog, choice n >= 1
+// is the n-th radio of the current discovery snapshot (ordered by id), and a
+// negative choice means the slot's saved choice. Every method clears its
+// [out] value first and answers only Index 0, the network rig.
+#include <algorithm>
+#include <vector>
+
+#include "manager/RigManager.h"
+#include "manager/RigPreparation.h"
+#include "manager/Settings.h"
+#include "platform/ModuleResources.h"
+#include "platform/Text.h"
+#include "ui/AddressDialog.h"
+
+namespace {
+
+constexpr LONG kNetworkRig = 0;
+constexpr UINT kIpEditString = 101;
+constexpr int kDialogOk = 1;
+
+// The chooser numbers radios with 16-bit values; radios beyond the largest
+// number that still leaves room for choice 0 are not offered.
+constexpr size_t kMaxRadioChoices = 32766;
+
+size_t offeredCount(const std::vector<K4Ip::Discovered>& radios) {
+    return std::min(radios.size(), kMaxRadioChoices);
+}
+
+// The 1-based choice of the first radio whose id equals the saved text byte
+// for byte, or 0.
+SHORT choiceOfSaved(const std::vector<K4Ip::Discovered>& radios, const std::string& saved) {
+    if (saved.empty()) return 0;
+    for (size_t i = 0; i < offeredCount(radios); ++i)
+        if (radios[i].id() == saved) return static_cast<SHORT>(i + 1);
+    return 0;
+}
+
+}  // namespace
+
+HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoices) {
+    *pNumChoices = 0;
+    if (Index != kNetworkRig) return E_INVALIDARG;
+    return com::guard([&] {
+        if (clearCache) discovery_.start();
+        *pNumChoices = static_cast<SHORT>(1 + offeredCount(discovery_.discovered()));
+        return S_OK;
+    });
+}
+
+HRESULT CRigManager::GetRadioName(LONG Index, SHORT RadioIndex, BSTR* pName) {
+    *pName = nullptr;
+    if (Index != kNetworkRig || RadioIndex < 0) return E_INVALIDARG;
+    return com::guard([&] {
+        if (RadioIndex == 0) {
+            *pName = platform::loadStringResource(kIpEditString);
+            return S_OK;
+        }
+        const auto radios = discovery_.discovered();
+        if (size_t(RadioIndex) > offeredCount(radios)) return E_INVALIDARG;
+        *pName = platform::bstrFromAnsi(radios[RadioIndex - 1].name());
+        return *pName ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT CRigManager::GetSavedChoice(LONG Index, SHORT SlotNumber, SHORT* pSaved) {
+    *pSaved = 0;
+    if (Index != kNetworkRig) return E_INVALIDARG;
+    return com::guard([&] {
+        const std::string saved = settings::savedChoice(SlotNumber);
+        if (!saved.empty()) *pSaved = choiceOfSaved(discovery_.discovered(), saved);
+        return S_OK;
+    });
+}
+
+HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumber, IQbRig** pRig) {
+    *pRig = nullptr;
+    if (Index != kNetworkRig) return E_INVALIDARG;
+    return com::guard([&] {
+        if (RadioChoice == 0) return editAddresses();
+        const auto radios = discovery_.discovered();
+        if (RadioChoice < 0) {
+            const SHORT saved = choiceOfSaved(radios, settings::savedChoice(SlotNumber));
+            if (saved == 0) return E_FAIL;
+            return rig::createNetwork(radios[saved - 1], SlotNumber, pRig);
+        }
+        if (size_t(RadioChoice) > offeredCount(radios)) return E_INVALIDARG;
+        const K4Ip::Discovered& radio = radios[RadioChoice - 1];
+        settings::saveChoice(SlotNumber, radio.id());
+        return rig::createNetwork(radio, SlotNumber, pRig);
+    });
+}
+
+// Choice 0 never yields a rig: it runs the address dialog and, after OK,
+// starts discovery again so that the new address list is probed.
+HRESULT CRigManager::editAddresses() {
+    if (runAddressDialog(platform::moduleHandle()) == kDialogOk) discovery_.start();
+    return E_FAIL;
+}
