@@ -25,9 +25,11 @@ TempIniFolder::TempIniFolder() : folder_(uniqueFolder()) {
     std::filesystem::create_directories(folder_);
     variable_ = "QBOX_INI_DIR=" + folder_.string();
     putenv(&variable_[0]);
+    clearSection();
 }
 
 TempIniFolder::~TempIniFolder() {
+    clearSection();
     static char unset[] = "QBOX_INI_DIR=";
     putenv(unset);
     std::error_code ignored;
@@ -36,6 +38,12 @@ TempIniFolder::~TempIniFolder() {
 
 void TempIniFolder::set(const std::string& key, const std::string& value) {
     WritePrivateProfileStringA(settings::kSection, key.c_str(), value.c_str(), settings::kFile);
+}
+
+// On Windows the settings file is the prefix's one, shared by every test
+// program (CTest runs those one at a time): each test starts from defaults.
+void TempIniFolder::clearSection() {
+    WritePrivateProfileStringA(settings::kSection, nullptr, nullptr, settings::kFile);
 }
 
 void TempIniFolder::erase(const std::string& key) {
