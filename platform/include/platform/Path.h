@@ -1,6 +1,6 @@
-// The separator between a folder and a file name in the paths the driver
-// composes. Windows uses '\'; Linux uses '/' and also takes a folder that a
-// Windows-minded setting ends with '\' as already terminated.
+// Joining a folder and a file name in the paths the driver composes. Windows
+// separates them with '\'. Linux uses '/' and takes a folder that ends with
+// '/' or, as a Windows-minded setting may, with '\' as already terminated.
 #pragma once
 
 #include <string>
@@ -9,18 +9,18 @@ namespace platform {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
-inline bool isPathSeparator(char c) { return c == '\\'; }
+inline bool isTerminator(char c) { return c == '\\'; }
 #else
 inline constexpr char kPathSeparator = '/';
-inline bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
+inline bool isTerminator(char c) { return c == '/' || c == '\\'; }
 #endif
 
-// The folder followed by the file name, with one separator between them
-// unless the folder already ends with one.
+// The folder, one separator and the file name: a folder's own terminator
+// stands for the separator (on Linux a '\' is turned into '/').
 inline std::string joinPath(const std::string& folder, const std::string& fileName) {
     std::string path = folder;
-    if (path.empty() || !isPathSeparator(path.back())) path += kPathSeparator;
-    return path + fileName;
+    if (!path.empty() && isTerminator(path.back())) path.pop_back();
+    return path + kPathSeparator + fileName;
 }
 
 }  // namespace platform
