@@ -1,27 +1,24 @@
 // The settings in section RIGS of quillbox.ini: defaults, key names,
-// capacities, integer reading, and writes read back. The Linux build keeps
-// the INI file in QBOX_INI_DIR, which each test points at a fresh folder.
+// capacities, integer reading, and writes read back, through the platform's
+// private-profile functions on the INI file that IniHome gives each test.
 #include "manager/Settings.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+#include <utility>
 
-#include "platform/TestFolder.h"
+#include "platform/IniHome.h"
 
 namespace {
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("QBOX_INI_DIR", folder_.path().c_str(), 1); }
-    void TearDown() override { unsetenv("QBOX_INI_DIR"); }
-
     void putRigs(const std::string& lines, const std::string& fileName = "quillbox.ini") {
-        folder_.put(fileName, "[Other]\r\nK4Slot1=not this one\r\n[RIGS]\r\n" + lines);
+        ini_.put(fileName, "[Other]\r\nK4Slot1=not this one\r\n[RIGS]\r\n" + lines);
     }
 
-    TestFolder folder_;
+    IniHome ini_;
 };
 
 TEST_F(Settings, DefaultsWithoutAnIniFile) {
@@ -32,7 +29,7 @@ TEST_F(Settings, DefaultsWithoutAnIniFile) {
     EXPECT_FALSE(settings::serialRigEnabled());
     EXPECT_EQ(settings::savedChoice(0), "");
     EXPECT_EQ(settings::logFolder(), "");
-    EXPECT_FALSE(folder_.read("quillbox.ini"));
+    EXPECT_FALSE(ini_.read());
 }
 
 TEST_F(Settings, ReadsEveryKeyFromSectionRigs) {
@@ -107,7 +104,7 @@ TEST_F(Settings, TextIsCutToItsCapacity) {
 }
 
 TEST_F(Settings, KeysSectionAndFileNameMatchInAnyCase) {
-    folder_.put("Quillbox.Ini", "[rigs]\r\nelecraft_k4_portnumber=9101\r\nk4onserialenable=1\r\nK4SLOT2=two\r\n"
+    ini_.put("Quillbox.Ini", "[rigs]\r\nelecraft_k4_portnumber=9101\r\nk4onserialenable=1\r\nK4SLOT2=two\r\n"
                                 "logfilefolder=/logs\r\n");
     EXPECT_EQ(settings::discoveryPort(), "9101");
     EXPECT_TRUE(settings::serialRigEnabled());
@@ -120,7 +117,7 @@ TEST_F(Settings, SavedChoiceIsWrittenWholeAndReadBackCut) {
     settings::saveChoice(9, std::string(70, 'r'));
     EXPECT_EQ(settings::savedChoice(0), "k4-7002");
     EXPECT_EQ(settings::savedChoice(9), std::string(63, 'r'));
-    EXPECT_EQ(folder_.read("quillbox.ini"),
+    EXPECT_EQ(ini_.read(),
               "[RIGS]\r\nK4Slot1=k4-7002\r\nK4Slot10=" + std::string(70, 'r') + "\r\n");
 }
 
@@ -130,7 +127,7 @@ TEST_F(Settings, WritesKeepTheHostsOwnKeys) {
     settings::setRemoteAddresses("192.0.2.1 192.0.2.2");
     EXPECT_EQ(settings::savedChoice(0), "new");
     EXPECT_EQ(settings::remoteAddresses(), "192.0.2.1 192.0.2.2");
-    EXPECT_EQ(folder_.read("quillbox.ini"),
+    EXPECT_EQ(ini_.read(),
               "[Other]\r\nK4Slot1=not this one\r\n[RIGS]\r\nHostKey=host value\r\nK4Slot1=new\r\n"
               "ELECRAFT_K4_IP_ADDRESSES=192.0.2.1 192.0.2.2\r\n");
 }
@@ -138,7 +135,7 @@ TEST_F(Settings, WritesKeepTheHostsOwnKeys) {
 TEST_F(Settings, AddressListIsStoredNoLongerThanItCanBeRead) {
     settings::setRemoteAddresses(std::string(200, 'a'));
     EXPECT_EQ(settings::remoteAddresses(), std::string(127, 'a'));
-    EXPECT_EQ(folder_.read("quillbox.ini"), "[RIGS]\r\nELECRAFT_K4_IP_ADDRESSES=" + std::string(127, 'a') + "\r\n");
+    EXPECT_EQ(ini_.read(), "[RIGS]\r\nELECRAFT_K4_IP_ADDRESSES=" + std::string(127, 'a') + "\r\n");
 }
 
 TEST_F(Settings, EveryReadSeesTheFileAsItIsNow) {

@@ -204,7 +204,7 @@ TEST_F(ProfileDifferential, StringsAndCountsMatchForEveryNameAndCapacity) {
 TEST_F(ProfileDifferential, DefaultsMatchWithAndWithoutTheFile) {
     const char* const defaults[] = {nullptr, "", "x", "  x  ", "   ", "\"quoted\"", "'a b'  ", "\"", "\"\"",
                                     "tail  \t  ", "'  '"};
-    for (const std::string file : {"plain.ini", "absent.ini"}) {
+    for (const char* file : {"plain.ini", "absent.ini"}) {
         const std::string path = folder_.file(file);
         for (const char* fallback : defaults) {
             for (uint32_t capacity : {1u, 2u, 3u, 4u, 8u, 128u}) {
