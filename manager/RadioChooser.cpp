@@ -2,7 +2,6 @@
 // is the n-th radio of the current discovery snapshot (ordered by id), and a
 // negative choice means the slot's saved choice. Every method clears its
 // [out] value first and answers only Index 0, the network rig.
-#include <algorithm>
 #include <vector>
 
 #include "manager/RigManager.h"
@@ -18,19 +17,15 @@ constexpr LONG kNetworkRig = 0;
 constexpr UINT kIpEditString = 101;
 constexpr int kDialogOk = 1;
 
-// The chooser numbers radios with 16-bit values; radios beyond the largest
-// number that still leaves room for choice 0 are not offered.
-constexpr size_t kMaxRadioChoices = 32766;
-
-size_t offeredCount(const std::vector<K4Ip::Discovered>& radios) {
-    return std::min(radios.size(), kMaxRadioChoices);
-}
+// Choices are 16-bit: discovery keeps few enough radios that choice 0 and
+// every radio's number fit.
+static_assert(K4Ip::kMaxDiscoveredRadios + 1 <= 32767, "radio choices must fit a SHORT");
 
 // The 1-based choice of the first radio whose id equals the saved text byte
 // for byte, or 0.
 SHORT choiceOfSaved(const std::vector<K4Ip::Discovered>& radios, const std::string& saved) {
     if (saved.empty()) return 0;
-    for (size_t i = 0; i < offeredCount(radios); ++i)
+    for (size_t i = 0; i < radios.size(); ++i)
         if (radios[i].id() == saved) return static_cast<SHORT>(i + 1);
     return 0;
 }
@@ -42,7 +37,7 @@ HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoi
     if (Index != kNetworkRig) return E_INVALIDARG;
     return com::guard([&] {
         if (clearCache) discovery_.start();
-        *pNumChoices = static_cast<SHORT>(1 + offeredCount(discovery_.discovered()));
+        *pNumChoices = static_cast<SHORT>(1 + discovery_.discovered().size());
         return S_OK;
     });
 }
@@ -56,7 +51,7 @@ HRESULT CRigManager::GetRadioName(LONG Index, SHORT RadioIndex, BSTR* pName) {
             return S_OK;
         }
         const auto radios = discovery_.discovered();
-        if (size_t(RadioIndex) > offeredCount(radios)) return E_INVALIDARG;
+        if (size_t(RadioIndex) > radios.size()) return E_INVALIDARG;
         *pName = platform::bstrFromAnsi(radios[RadioIndex - 1].name());
         return *pName ? S_OK : E_OUTOFMEMORY;
     });
@@ -83,7 +78,7 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
             if (saved == 0) return E_FAIL;
             return rig::createNetwork(radios[saved - 1], SlotNumber, pRig);
         }
-        if (size_t(RadioChoice) > offeredCount(radios)) return E_INVALIDARG;
+        if (size_t(RadioChoice) > radios.size()) return E_INVALIDARG;
         const K4Ip::Discovered& radio = radios[RadioChoice - 1];
         settings::saveChoice(SlotNumber, radio.id());
         return rig::createNetwork(radio, SlotNumber, pRig);
