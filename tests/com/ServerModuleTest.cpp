@@ -2,6 +2,9 @@
 // object map with one test class.
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "com/ComPtr.h"
 #include "com/ModuleLock.h"
 #include "com/ServerModule.h"
@@ -105,6 +108,27 @@ TEST_F(ServerModuleTest, TerminateReleasesTheCachedClassObject) {
     module_.initialise();
     ComPtr<IClassFactory> fresh = classObject();
     EXPECT_TRUE(fresh);
+}
+
+TEST_F(ServerModuleTest, ConcurrentFirstRequestsShareOneClassObject) {
+    constexpr int threads = 4;
+    IClassFactory* seen[threads] = {};
+    std::vector<std::thread> callers;
+    for (int i = 0; i < threads; ++i) {
+        callers.emplace_back([this, &seen, i] {
+            IClassFactory* factory = nullptr;
+            if (module_.getClassObject(CLSID_TwoFaces, IID_IClassFactory, reinterpret_cast<void**>(&factory)) != S_OK)
+                return;
+            seen[i] = factory;
+            factory->AddRef();
+            factory->Release();
+            factory->Release();
+        });
+    }
+    for (std::thread& caller : callers) caller.join();
+    for (IClassFactory* factory : seen) EXPECT_EQ(factory, seen[0]);
+    EXPECT_NE(seen[0], nullptr);
+    EXPECT_EQ(module_.canUnloadNow(), S_OK);
 }
 
 }  // namespace
