@@ -226,8 +226,7 @@ TEST_F(K4SimServer, GarbageGoesBeforeEveryAnswer) {
 TEST_F(K4SimServer, DisconnectAllHangsUpOpenConnections) {
     start();
     auto client = connect();
-    client->send("ID;");
-    EXPECT_EQ(client->readAnswers(1), "ID017;");
+    ASSERT_TRUE(radio().waitForConnections(1, 5s));
     sim_->disconnectAll(0);
     EXPECT_EQ(client->readToEnd(), "");
     EXPECT_TRUE(client->ended());
@@ -255,6 +254,21 @@ TEST_F(K4SimServer, EveryRadioAnswersTheProbeInItsShape) {
     EXPECT_EQ(texts, std::set<std::string>({"k4:K4-Alpha:K4:K4A001", "k4:0:127.0.0.1:K4B002"}));
     EXPECT_EQ(answers[0].second.address().to_string(), "127.0.0.1");
     EXPECT_EQ(sim_->probeCount(), 1u);
+}
+
+TEST_F(K4SimServer, RadioOnItsOwnAddressListensAndAnswersThere) {
+    auto beta = loopbackRadio("K4-Beta", "K4B002");
+    beta.bindAddress = "127.0.0.2";
+    beta.shape = k4sim::AnswerShape::real;
+    start({beta});
+    UdpProber prober;
+    prober.send(sim_->discoveryPort(), "findk4");
+    const auto answers = prober.receive(1);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].first, "k4:0:127.0.0.2:K4B002");  // the answer's source address: K4SimSourceAddressTest
+    TcpClient onLoopback;  // 127.0.0.1: nobody listens there
+    EXPECT_EQ(onLoopback.connect(radio().port()), boost::asio::error::connection_refused);
+    EXPECT_FALSE(radio().waitForConnections(1, 0ms));
 }
 
 TEST_F(K4SimServer, OtherDatagramsAreRecordedButNotAnswered) {

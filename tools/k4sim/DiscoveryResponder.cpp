@@ -82,7 +82,10 @@ void DiscoveryResponder::onReceive(const boost::system::error_code& error, std::
 void DiscoveryResponder::answer(const boost::asio::ip::udp::endpoint& prober) {
     for (std::size_t i = 0; i < members_.size(); ++i) {
         auto& socket = replySockets_[i] ? *replySockets_[i] : socket_;
-        for (auto& bytes : members_[i].radio->discoveryAnswers(localAddress(socket, prober)))
+        const auto& options = members_[i].radio->options();
+        const bool needsAddress = options.shape == AnswerShape::real && options.ipText.empty();
+        const std::string address = needsAddress ? localAddress(socket, prober) : std::string();
+        for (auto& bytes : members_[i].radio->discoveryAnswers(address))
             outbox_.push_back({&socket, prober, std::move(bytes)});
     }
     sendNext();

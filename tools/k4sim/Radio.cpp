@@ -77,6 +77,10 @@ bool Radio::waitForCommands(std::size_t count, std::chrono::milliseconds timeout
     return waitFor(timeout, [&] { return commandCount_ >= count; });
 }
 
+bool Radio::waitForConnections(std::size_t count, std::chrono::milliseconds timeout) const {
+    return waitFor(timeout, [&] { return static_cast<std::size_t>(connectionCount_) >= count; });
+}
+
 ConnectionRecord* Radio::findConnection(int connection) {
     auto found = std::find_if(connections_.begin(), connections_.end(),
                               [connection](const ConnectionRecord& record) { return record.number == connection; });

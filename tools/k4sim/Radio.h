@@ -59,6 +59,8 @@ public:
     // start or the last clearRecord; false on time-out.
     bool waitForBytes(std::size_t count, std::chrono::milliseconds timeout) const;
     bool waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Wait until this many connections were opened in all.
+    bool waitForConnections(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // Front-end side, simulator's thread.
     void setPort(uint16_t port) { port_ = port; }
