@@ -110,19 +110,19 @@ void UdpSender::startReceive() {
                                 [this](const error_code& error, size_t length) { onReceive(error, length); });
 }
 
+std::optional<size_t> UdpSender::deliveredLength(const error_code& error, size_t length, size_t bufferSize) {
+    if (!error) return std::min(length, bufferSize);
+    if (error == boost::asio::error::message_size) return bufferSize;
+    return std::nullopt;
+}
+
 void UdpSender::onReceive(const error_code& error, size_t length) {
     receiving_ = false;
-    // A datagram longer than the buffer fills it and loses the rest: Linux
-    // reports that as success, Windows as "message too long". Both are the
-    // buffer's worth of a datagram.
-    const bool datagram = !error || error == boost::asio::error::message_size;
-    if (datagram && onDatagram_) {
-        const size_t received = error ? receiveBuffer_->size() : std::min(length, receiveBuffer_->size());
-        onDatagram_(receiveBuffer_->data(), static_cast<unsigned>(received), receiveFrom_);
-    }
-    // Any other error re-arms only at the next slice, so one that persists
-    // cannot make the thread spin.
-    if (datagram) startReceive();
+    const auto delivered = deliveredLength(error, length, receiveBuffer_->size());
+    if (delivered && onDatagram_) onDatagram_(receiveBuffer_->data(), static_cast<unsigned>(*delivered), receiveFrom_);
+    // A failed receive re-arms only at the next slice, so an error that
+    // persists cannot make the thread spin.
+    if (delivered) startReceive();
 }
 
 void UdpSender::sendNext(Datagram current) {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -52,6 +53,13 @@ public:
     void send(Datagram datagram);
     // Ends the run and joins its thread; never call it from the run's thread.
     void stop();
+
+    // How many bytes of the buffer a receive completion delivers, or nothing
+    // when it brought no datagram. A datagram longer than the buffer fills
+    // it and loses the rest: Linux reports that as success, Windows as
+    // "message too long"; both deliver the whole buffer.
+    static std::optional<size_t> deliveredLength(const boost::system::error_code& error, size_t length,
+                                                 size_t bufferSize);
 
 private:
     void run();

@@ -7,12 +7,15 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <type_traits>
 
+#include <boost/chrono/process_cpu_clocks.hpp>
 #include <gtest/gtest.h>
 
 #include "FakeRadio.h"
 #include "discovery/Discovery.h"
 #include "discovery/DiscoveryImpl.h"
+#include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
 #include "platform/Adapters.h"
 #include "support/TempIniFolder.h"
@@ -205,6 +208,43 @@ TEST_F(DiscoveryProbe, AFailedStartKeepsTheSettleTimeOfTheLastGoodOne) {
     EXPECT_FALSE(discovery->start());
     discovery->discovered();
     EXPECT_TRUE(time.sleeps.empty());
+}
+
+// A run without any target never sends, so its socket would get no port from
+// a send; its receive must still wait instead of failing and being restarted
+// over and over. A spinning thread would use about as much processor time as
+// passes on the wall clock.
+TEST(UdpSenderIdle, ARunWithoutTargetsWaitsWithoutSpinning) {
+    if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "opens sockets: run inside a private network namespace";
+    using Cpu = boost::chrono::process_cpu_clock;
+    auto sender = std::make_shared<K4Ip::UdpSender>();
+    sender->setTargets(K4Ip::LocalUdpEndpoint());
+    int datagrams = 0;
+    sender->start([&](const char*, unsigned, const ip::udp::endpoint&) { ++datagrams; });
+    sender->send(std::make_shared<std::vector<char>>(6, 'x'));
+
+    const auto cpuBefore = Cpu::now();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const auto cpu = Cpu::now() - cpuBefore;
+    const auto wall = std::chrono::steady_clock::now() - wallBefore;
+    sender->stop();
+
+    static_assert(std::is_same<Cpu::period, boost::nano>::value, "nanosecond readings");
+    const std::chrono::nanoseconds busy(cpu.count().user + cpu.count().system);
+    EXPECT_LT(busy * 4, wall) << "processor time " << busy.count() / 1000000 << " ms";
+    EXPECT_EQ(datagrams, 0);
+}
+
+TEST(UdpSenderReceive, ALongDatagramIsTheWholeBufferWithOrWithoutAnError) {
+    using K4Ip::UdpSender;
+    EXPECT_EQ(UdpSender::deliveredLength({}, 100, 100), 100u) << "Linux: cut, no error";
+    EXPECT_EQ(UdpSender::deliveredLength(boost::asio::error::message_size, 0, 100), 100u) << "Windows";
+    EXPECT_EQ(UdpSender::deliveredLength(boost::asio::error::message_size, 100, 100), 100u);
+    EXPECT_EQ(UdpSender::deliveredLength({}, 6, 100), 6u);
+    EXPECT_EQ(UdpSender::deliveredLength({}, 0, 100), 0u) << "an empty datagram is still one";
+    EXPECT_FALSE(UdpSender::deliveredLength(boost::asio::error::connection_refused, 0, 100));
+    EXPECT_FALSE(UdpSender::deliveredLength(boost::asio::error::operation_aborted, 0, 100));
 }
 
 TEST(DiscoveryHandle, AnEmptyHandleDoesNothing) {

@@ -2,6 +2,7 @@
 // the remote address list in its own order.
 #include "discovery/Targets.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <boost/asio/io_context.hpp>
@@ -106,6 +107,16 @@ TEST_F(Targets, UnresolvableEntriesAreSkipped) {
     if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "name lookups only inside a private network namespace";
     K4Ip::appendRemoteTargets(out, "10.0.0.1 no-such-radio.invalid 10.0.0.1:9100 ::1 10.0.0.2", "9100", resolver);
     EXPECT_EQ(endpoints(), (Tokens{"10.0.0.1:9100", "10.0.0.2:9100"}));
+}
+
+TEST(LocalAddresses, ListTheLoopbackAddressWithItsPrefixLength) {
+    if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "expects the loopback-only namespace of the tests";
+    const auto addresses = platform::localIpv4Addresses();
+    const auto loopback = ipv4(127, 0, 0, 1, 8);
+    const bool listed = std::any_of(addresses.begin(), addresses.end(), [&](const platform::Ipv4Address& address) {
+        return address.addressNetworkOrder == loopback.addressNetworkOrder && address.prefixLength == 8;
+    });
+    EXPECT_TRUE(listed);
 }
 
 }  // namespace
