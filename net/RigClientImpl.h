@@ -19,6 +19,10 @@
 // and posted function runs on the connection thread and holds a shared
 // reference to the client. Only the host thread starts and joins connection
 // threads, and there is at most one at a time.
+//
+// Lifetime: while a connection runs, its pending operations keep the client
+// alive, so its owner calls stop before letting go of its last reference;
+// a connection leaves no operation behind once it has ended.
 #pragma once
 
 #include <atomic>
