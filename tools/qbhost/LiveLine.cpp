@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "com/ComPtr.h"
+#include "platform/Console.h"
 #include "platform/Text.h"
 
 namespace qbhost {
@@ -44,27 +45,36 @@ const char* modeName(short mode) {
     return mode >= 1 && mode <= 6 ? names[mode] : names[0];
 }
 
+// Like a logger's timer, Check runs at least once per cycle even when Launch
+// sent nothing (a pending Set still waits for its confirmation).
 bool pollOnce(IQbRig* rig, RigReading* reading) {
     LONG hint = 0;
     rig->Launch(&hint);
-    while (hint == kCheckAgain) {
+    do {
         std::this_thread::sleep_for(kCheckDelay);
         if (FAILED(rig->Check(&hint))) return false;
-    }
+    } while (hint == kCheckAgain);
     rig->GetFrequency(&reading->txKhz, &reading->rxKhz, &reading->mode, &reading->primaryVfo, &reading->split);
     return true;
 }
 
+// On a console the line is rewritten in place; into a pipe or file a line is
+// written only when it changes.
 bool showLive(IQbRig* rig, double seconds, std::ostream& out) {
+    const bool console = platform::isConsole(stdout);
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     bool linkUp = true;
+    std::string shown;
     do {
         RigReading reading;
         linkUp = pollOnce(rig, &reading);
-        out << '\r' << formatReading(reading) << "  " << linkState(rig) << "   " << std::flush;
+        const std::string line = formatReading(reading) + "  " + linkState(rig);
+        if (console) out << '\r' << line << "   " << std::flush;
+        else if (line != shown) out << line << std::endl;
+        shown = line;
         std::this_thread::sleep_for(kPollPeriod);
     } while (std::chrono::steady_clock::now() < end);
-    out << '\n';
+    if (console) out << '\n';
     return linkUp;
 }
 

@@ -1,0 +1,102 @@
+#!/bin/sh
+# The demo behind "./k4 demo [--serial]": builds the driver, registers it in a
+# fresh Wine prefix, serves two simulated K4s inside a private network
+# namespace and drives them with qbhost as the logger would.
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${QBOX_BUILD:-$ROOT/build}
+MODE=${1:-network}
+[ "$MODE" = "--serial" ] && MODE=serial
+DEMO=$BUILD/demo
+export QBOX_WINEPREFIX="$DEMO/wineprefix"
+
+step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+
+build() {
+  step "building the driver (Windows, i686) and the simulator (Linux)"
+  mkdir -p "$BUILD"
+  cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DQBOX_BENCH=OFF >"$BUILD/demo-configure.log" 2>&1
+  ninja -C "$BUILD/windows" QboxK4Driver qbhost >"$BUILD/demo-build.log" 2>&1
+  cmake -S "$ROOT" -B "$BUILD/native-release" -G Ninja -DCMAKE_BUILD_TYPE=Release >>"$BUILD/demo-configure.log" 2>&1
+  ninja -C "$BUILD/native-release" k4sim >>"$BUILD/demo-build.log" 2>&1
+}
+
+# Everything below runs inside the private network namespace.
+run_inside() {
+  WINDOWS=$BUILD/windows
+  qbhost() { "$ROOT/tools/wine-run" "$WINDOWS/tools/qbhost/qbhost.exe" "$@"; }
+  ini="$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
+
+  step "starting k4sim: two radios, K4-Alpha at 127.0.0.2 and K4-Beta at 127.0.0.3, TCP port 9200"
+  set -- --radio name=K4-Alpha,id=K4A00101,bind=127.0.0.2,port=9200,record=$DEMO/k4sim-received.txt \
+         --radio name=K4-Beta,id=K4B00202,bind=127.0.0.3,port=9200,fa=7074000,mode=6
+  [ "$MODE" = serial ] && set -- "$@" --pty --pty-link "$DEMO/k4.pty"
+  "$BUILD/native-release/tools/k4sim/k4sim" "$@" >"$DEMO/k4sim.log" 2>&1 &
+  sim=$!
+  # Wine's server goes first: it would take the terminal's hang-up for a
+  # request to dump its state.
+  trap 'WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do grep -q "k4sim ready" "$DEMO/k4sim.log" && break; sleep 0.1; done
+  sed 's/^/   /' "$DEMO/k4sim.log"
+
+  step "registering QboxK4Driver.dll in a fresh Wine prefix (regsvr32)"
+  "$ROOT/tools/wine-run" regsvr32 /s "$(winepath_of "$WINDOWS/com/QboxK4Driver.dll")"
+  echo "   registered"
+  printf '[RIGS]\r\nLogFileFolder=C:\\\r\n' >"$ini"
+
+  if [ "$MODE" = serial ]; then
+    run_serial
+  else
+    run_network
+  fi
+
+  step "the driver's log file"
+  log="$QBOX_WINEPREFIX/drive_c/k4logio.log"
+  echo "   C:\\k4logio.log in the Wine prefix: $log"
+  head -n 12 "$log" | sed 's/^/   /'
+  echo "   ..."
+}
+
+run_network() {
+  step "qbhost list: the rigs and the radios discovery found"
+  qbhost list | sed 's/^/   /'
+
+  step "qbhost poll --slot 0 --choice 1: bind slot 0 to K4-Alpha and poll it"
+  qbhost poll --slot 0 --choice 1 --seconds 2 | sed 's/^/   /'
+
+  step "qbhost set: 7010 kHz CW on the saved choice; the radio follows"
+  qbhost set --slot 0 --rx 7010 --mode 3 --seconds 2 | sed 's/^/   /'
+
+  step "qbhost set: split, receive 14025 kHz, transmit 14030 kHz, USB"
+  qbhost set --slot 0 --rx 14025 --tx 14030 --mode 2 --seconds 2 | sed 's/^/   /'
+
+  step "what K4-Alpha received"
+  tr ';' '\n' <"$DEMO/k4sim-received.txt" | grep -v '^$' | sort | uniq -c | sort -rn | head -n 8 | sed 's/^/   /'
+}
+
+run_serial() {
+  pty=$(readlink "$DEMO/k4.pty")
+  ln -sf "$pty" "$QBOX_WINEPREFIX/dosdevices/com5"
+  printf 'K4onSerialEnable=1\r\n' >>"$ini"
+  step "qbhost list: the serial rig is offered (K4onSerialEnable=1); COM5 is $pty"
+  qbhost list | sed 's/^/   /' || true
+
+  step "qbhost serial COM5: the serial rig over the logger's port, polled"
+  qbhost serial COM5 --seconds 3 | sed 's/^/   /'
+}
+
+winepath_of() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$1" 2>/dev/null; }
+
+case "${QBOX_DEMO_STAGE:-outside}" in
+  outside)
+    build
+    rm -rf "$DEMO" && mkdir -p "$DEMO"
+    QBOX_DEMO_STAGE=inside exec "$ROOT/tools/isolated" "'$0' '$MODE'"
+    ;;
+  inside)
+    run_inside
+    step "done"
+    ;;
+esac
