@@ -119,7 +119,8 @@ TEST_F(K4SimServer, CommandSplitAcrossReadsIsOneCommand) {
 }
 
 TEST_F(K4SimServer, RecordsExactBytesPerConnectionAndInTheFile) {
-    const auto path = std::filesystem::temp_directory_path() / ("k4sim-record-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".bin");
+    const auto unique = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto path = std::filesystem::temp_directory_path() / ("k4sim-record-" + unique + ".bin");
     std::filesystem::remove(path);
     recordFile_ = path.string();
     start();

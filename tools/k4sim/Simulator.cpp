@@ -38,7 +38,8 @@ Simulator::Simulator(SimOptions options) : options_(std::move(options)) {
 Simulator::~Simulator() { stop(); }
 
 void Simulator::start() {
-    if (started_) throw std::logic_error("simulator already started");
+    if (used_) throw std::logic_error("a simulator starts only once");
+    used_ = true;
     try {
         openPorts();
     } catch (...) {

@@ -40,9 +40,9 @@ public:
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // Binds every port and starts serving. Throws (std::system_error or
-    // std::invalid_argument for an address text) when anything cannot be
-    // set up; nothing then runs.
+    // Binds every port and starts serving; once per simulator. Throws
+    // (std::system_error, or std::invalid_argument for an address text) when
+    // anything cannot be set up; nothing then runs.
     void start();
     // Closes every port and connection and joins the thread. Idempotent.
     void stop();
@@ -78,7 +78,8 @@ private:
     std::shared_ptr<PtyServer> pty_;
     uint16_t discoveryPort_ = 0;
     std::thread thread_;
-    bool started_ = false;
+    bool used_ = false;     // start() was called
+    bool started_ = false;  // the thread runs
 };
 
 }  // namespace k4sim
