@@ -25,8 +25,9 @@ std::string fixedTwoDecimals(double value) {
 }
 
 // Rounds an intermediate result to double precision. The 32-bit build
-// computes on the x87 unit, whose wider registers would otherwise carry
-// 7010.0005 kHz to 7010000.99999... Hz instead of exactly 7010001.
+// computes on the x87 unit, whose registers may hold more precision than a
+// double (the control word is the host's); rounding each step makes the
+// hertz value the same in every build.
 double asDouble(double value) {
     volatile double stored = value;
     return stored;
