@@ -17,14 +17,6 @@ TEST(Response, SplitsTheFourFields) {
     EXPECT_EQ(fields->id, "gamma");
 }
 
-TEST(Response, TakesTheRealRadioShape) {
-    const auto fields = parse("k4:0:192.168.1.20:01234");
-    ASSERT_TRUE(fields);
-    EXPECT_EQ(fields->name, "0");
-    EXPECT_EQ(fields->info, "192.168.1.20");
-    EXPECT_EQ(fields->id, "01234");
-}
-
 TEST(Response, AllowsAnEmptyInfo) {
     const auto fields = parse("k4:alpha::gamma");
     ASSERT_TRUE(fields);
