@@ -79,7 +79,8 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
 // Runs regsvr32 with the arguments and the DLL's path; its exit code.
 DWORD regsvr32(const std::wstring& arguments) {
     std::wstring commandLine = L"regsvr32.exe " + arguments + L" \"" + comtest::driverDllPath() + L"\"";
-    STARTUPINFOW startup = {sizeof startup};
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return GetLastError() | 0x80000000u;
