@@ -10,6 +10,9 @@ MODE=${1:-network}
 [ "$MODE" = "--serial" ] && MODE=serial
 DEMO=$BUILD/demo
 export QBOX_WINEPREFIX="$DEMO/wineprefix"
+# The test command reuses its own builds: QBOX_DEMO_PREBUILT=1 skips building
+# and QBOX_K4SIM names the simulator program.
+K4SIM=${QBOX_K4SIM:-$BUILD/native-release/tools/k4sim/k4sim}
 
 step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 
@@ -33,7 +36,7 @@ run_inside() {
   set -- --radio name=K4-Alpha,id=K4A00101,bind=127.0.0.2,port=9200,record=$DEMO/k4sim-received.txt \
          --radio name=K4-Beta,id=K4B00202,bind=127.0.0.3,port=9200,fa=7074000,mode=6
   [ "$MODE" = serial ] && set -- "$@" --pty --pty-link "$DEMO/k4.pty"
-  "$BUILD/native-release/tools/k4sim/k4sim" "$@" >"$DEMO/k4sim.log" 2>&1 &
+  "$K4SIM" "$@" >"$DEMO/k4sim.log" 2>&1 &
   sim=$!
   # Wine's server goes first: it would take the terminal's hang-up for a
   # request to dump its state.
@@ -91,7 +94,7 @@ winepath_of() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$1" 2>/dev/null; }
 
 case "${QBOX_DEMO_STAGE:-outside}" in
   outside)
-    build
+    [ "${QBOX_DEMO_PREBUILT:-0}" = 1 ] || build
     rm -rf "$DEMO" && mkdir -p "$DEMO"
     QBOX_DEMO_STAGE=inside exec "$ROOT/tools/isolated" "'$0' '$MODE'"
     ;;
