@@ -22,6 +22,9 @@ const com::InterfaceTable<CQbRig>& CQbRig::interfaces() {
 
 bool CQbRig::bind(K4Ip::Discovered radio, unsigned short slot) {
     radioName_ = radio.name();
+    // A client's pending operations keep it alive until it is stopped, so
+    // the one being replaced is stopped first rather than left running.
+    client_.stop();
     client_ = K4Ip::RigClient(std::move(radio), slot);
     return client_.isConnected();
 }

@@ -257,3 +257,25 @@ TEST_F(NetworkRigTest, RadioThatRefusesTheConnectionGivesAnUnlinkedRig) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NetworkRigTest, BindingAgainEndsTheEarlierLink) {
+    HRESULT hr = E_FAIL;
+    com::ComObject<CQbRig>* object = com::ComObject<CQbRig>::create(&hr, clock.clock());
+    ASSERT_EQ(hr, S_OK);
+    const auto owner = com::ComPtr<IQbRig>::adopt(object);
+    ASSERT_TRUE(object->bind(loopbackRadio(), 0));
+    ASSERT_TRUE(peer.accept());
+
+    ASSERT_TRUE(object->bind(loopbackRadio(), 0));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(peer.read(1), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "the first link was closed, not left open";
+
+    ASSERT_TRUE(peer.accept());
+    EXPECT_EQ(owner->ClearRIT(), S_OK);
+    EXPECT_EQ(peer.read(3), "RC;");
+}
+
+}  // namespace
