@@ -15,7 +15,7 @@ Simulates K4 radios: each answers the K4 text protocol on its own TCP port,
 and all of them answer discovery probes ("findk4") on one UDP port.
 
 Options:
-  --radio SPEC           add a radio; SPEC is KEY=VALUE[,KEY=VALUE...] with
+  --radio KEYS           add a radio; KEYS is KEY=VALUE[,KEY=VALUE...] with
                          the radio keys below. Without --radio: one radio.
   --bind ADDR            address the TCP ports listen on (default 0.0.0.0)
   --discovery-port N     UDP discovery port (default 9100; 0: any free port)
@@ -131,7 +131,7 @@ void applyRadioKey(RadioOptions& radio, const std::string& item) {
     found->second(radio, key, value);
 }
 
-RadioOptions makeRadio(const RadioOptions& defaults, std::size_t position, const std::string& spec) {
+RadioOptions makeRadio(const RadioOptions& defaults, std::size_t position, const std::string& keys) {
     RadioOptions radio = defaults;
     char id[32];
     std::snprintf(id, sizeof id, "K4SIM%03zu", position);
@@ -139,10 +139,10 @@ RadioOptions makeRadio(const RadioOptions& defaults, std::size_t position, const
     radio.id = id;
     radio.port = static_cast<uint16_t>(9199 + position);
     std::size_t start = 0;
-    while (start < spec.size()) {
-        std::size_t end = spec.find(',', start);
-        if (end == std::string::npos) end = spec.size();
-        if (end > start) applyRadioKey(radio, spec.substr(start, end - start));
+    while (start < keys.size()) {
+        std::size_t end = keys.find(',', start);
+        if (end == std::string::npos) end = keys.size();
+        if (end > start) applyRadioKey(radio, keys.substr(start, end - start));
         start = end + 1;
     }
     return radio;
