@@ -87,7 +87,10 @@ run_serial() {
   qbhost list | sed 's/^/   /' || true
 
   step "qbhost serial COM5: the serial rig over the logger's port, polled"
-  qbhost serial COM5 --seconds 3 | sed 's/^/   /'
+  qbhost serial COM5 --seconds 2 | sed 's/^/   /'
+
+  step "qbhost serial COM5 --rx 10125 --mode 6: DATA on 30 m; the radio follows"
+  qbhost serial COM5 --rx 10125 --mode 6 --seconds 2 | sed 's/^/   /'
 }
 
 winepath_of() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$1" 2>/dev/null; }

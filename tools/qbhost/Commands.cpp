@@ -56,17 +56,23 @@ int poll(const Options& options, std::ostream& out) {
     return kOk;
 }
 
-int set(const Options& options, std::ostream& out) {
-    Driver driver;
-    auto rig = boundRig(driver, options);
+// Sets frequency, mode and split as the options say, then shows the radio
+// following.
+int setAndShow(IQbRig* rig, const Options& options, std::ostream& out) {
     const double tx = options.txKhz.value_or(options.rxKhz);
     const short split = tx != options.rxKhz ? 1 : 0;
     LONG hint = 0;
     check(rig->Set(tx, options.rxKhz, options.mode, 0, split, &hint), "Set");
     out << "set: rx " << options.rxKhz << " kHz, tx " << tx << " kHz, " << modeName(options.mode)
         << (split ? ", split" : "") << '\n';
-    if (!showLive(rig.get(), options.seconds, out)) throw Failure("link down", kLinkDown);
+    if (!showLive(rig, options.seconds, out)) throw Failure("link down", kLinkDown);
     return kOk;
+}
+
+int set(const Options& options, std::ostream& out) {
+    Driver driver;
+    auto rig = boundRig(driver, options);
+    return setAndShow(rig.get(), options, out);
 }
 
 int simple(const Options& options, std::ostream& out) {
@@ -94,9 +100,11 @@ int serial(const Options& options, std::ostream& out) {
     if (!port->open(options.port)) throw Failure("cannot open " + options.port, kLinkDown);
     check(rig->PutCommPort(io.get(), 0), "PutCommPort");
     out << "serial rig on " << options.port << '\n';
-    if (!showLive(rig.get(), options.seconds, out)) throw Failure("link down", kLinkDown);
+    const int result = options.rxKhz > 0 ? setAndShow(rig.get(), options, out)
+                                         : (showLive(rig.get(), options.seconds, out) ? kOk : kLinkDown);
     rig->PutCommPort(nullptr, 0);
-    return kOk;
+    if (result == kLinkDown) throw Failure("link down", kLinkDown);
+    return result;
 }
 
 int dialog(const Options&, std::ostream& out) {

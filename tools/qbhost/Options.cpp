@@ -9,7 +9,7 @@ const char* const kUsageText =
     "       qbhost poll --slot S [--choice N] [--seconds T]\n"
     "       qbhost set --slot S [--choice N] --rx KHZ [--tx KHZ] [--mode M]\n"
     "       qbhost tx|rx|up|down|clear-rit --slot S [--choice N]\n"
-    "       qbhost serial COMn [--seconds T]\n"
+    "       qbhost serial COMn [--rx KHZ [--tx KHZ] [--mode M]] [--seconds T]\n"
     "       qbhost dialog\n";
 
 namespace {
