@@ -10,10 +10,12 @@ Spread spreadOf(std::vector<double> samples) {
     spread.count = samples.size();
     if (samples.empty()) return spread;
     std::sort(samples.begin(), samples.end());
-    const auto at = [&](double share) { return samples[static_cast<std::size_t>(samples.size() * share)]; };
-    spread.median = at(0.5);
-    spread.p90 = at(0.9);
-    spread.p99 = at(0.99);
+    // Whole-number arithmetic: the 32-bit build's x87 unit would make
+    // 100 * 0.99 a hair under 99.
+    const auto at = [&](std::size_t percent) { return samples[samples.size() * percent / 100]; };
+    spread.median = at(50);
+    spread.p90 = at(90);
+    spread.p99 = at(99);
     spread.max = samples.back();
     return spread;
 }

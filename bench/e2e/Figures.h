@@ -15,7 +15,8 @@ struct Spread {
     double max = 0;
 };
 
-// Percentiles by rank (the sample at floor(n * p)); all zero for no samples.
+// Percentiles by rank (the sample at index n * p / 100 of the sorted ones);
+// all zero for no samples.
 Spread spreadOf(std::vector<double> samples);
 
 // "  label                          median      p90      p99      max     n"

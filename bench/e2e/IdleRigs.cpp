@@ -1,14 +1,12 @@
 #include "IdleRigs.h"
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "Host.h"
 #include "Polling.h"
+#include "ProcessStat.h"
 #include "com/ComPtr.h"
 
 namespace e2e {
@@ -24,25 +22,7 @@ bool linkUp(IQbRig* rig) {
     return isError == 0;
 }
 
-constexpr double kClockTicksPerSecond = 100;
-constexpr int kUserTimeField = 14;  // stime follows; fields counted from 1
-
 }  // namespace
-
-double statFileCpuSeconds(const std::string& statPath) {
-    std::ifstream file(statPath);
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    // The command name (field 2) is in parentheses and may hold spaces.
-    const auto nameEnd = text.rfind(')');
-    if (nameEnd == std::string::npos) return 0;
-    std::istringstream fields(text.substr(nameEnd + 1));
-    std::string field;
-    for (int number = 3; number < kUserTimeField && fields >> field; ++number) {
-    }
-    unsigned long long user = 0, system = 0;
-    if (!(fields >> user >> system)) return 0;
-    return static_cast<double>(user + system) / kClockTicksPerSecond;
-}
 
 IdleCost idleCost(IRadioChooser* chooser, int rigs, double seconds, const std::string& serverStatPath) {
     IdleCost cost;

@@ -15,11 +15,6 @@ struct IdleCost {
     double serverCpuShare = 0;  // the same for the server process, when one is named
 };
 
-// CPU time (user + system) of a Linux process read from its /proc/PID/stat
-// file, in seconds (clock ticks of 1/100 s); 0 when it cannot be read. Under
-// Wine the file is reached as Z:\proc\PID\stat.
-double statFileCpuSeconds(const std::string& statPath);
-
 // Makes `rigs` network rigs for slot 0 from choice 1, lets them settle, then
 // measures over `seconds` while nobody calls them. A non-empty
 // `serverStatPath` names the stat file of a process that works on this

@@ -44,7 +44,7 @@ using namespace e2e;
 
 struct Options {
     int polls = 2000;
-    int sets = 300;
+    int sets = 0;  // an eighth of the polls
     int unansweredSamples = 40;
     int gapMs = 250;
     double idleSeconds = 10;
@@ -146,7 +146,7 @@ void printSetConfirmed(IQbRig* rig, int sets) {
 void printSetFigures(IQbRig* rig, k4sim::Radio& radio, int sets) {
     printTitle("3. Set (FA, MD, FT0, KS) to the radio, " + std::to_string(sets) + " Sets each");
     printSpreadHeader("microseconds");
-    printSpreadRow("Set -> simulator executed FA (waiter woken)",
+    printSpreadRow("Set -> simulator executed FA",
                    spreadOf(timeSetApplied(rig, radio, sets)));
     printSetConfirmed(rig, sets);
 }
