@@ -182,7 +182,18 @@ void RigClientImpl::onConnect(const error_code& error) {
         connected = true;
         connectedChanged.notify_all();
     }
+    disableSendCoalescing();
     startRead();
+}
+
+// A command the radio does not answer ("TX;") leaves its segment waiting for
+// the radio's delayed acknowledgement; with the system's small-packet
+// coalescing the next text (the poll) would wait for it too, about 40 ms.
+// Every text is written whole and at once, so there is nothing to gain from
+// holding it back. A refusal leaves the link as it is.
+void RigClientImpl::disableSendCoalescing() {
+    error_code ignored;
+    socket->set_option(tcp::no_delay(true), ignored);
 }
 
 void RigClientImpl::startRead() {

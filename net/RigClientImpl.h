@@ -78,6 +78,7 @@ private:
     void endConnection();
     void drainCancelledOperations();
     void onConnect(const boost::system::error_code& error);
+    void disableSendCoalescing();
     void startRead();
     void onRead(const boost::system::error_code& error, std::size_t count);
     void doWrite();
