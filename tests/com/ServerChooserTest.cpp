@@ -21,37 +21,22 @@
 #include "com/Interfaces.h"
 #include "k4sim/Simulator.h"
 #include "support/FakeRigIO.h"
+#include "tests/com/ComRuntimeHelpers.h"
 #include "tests/com/DriverDll.h"
 
 using com::ComPtr;
 using testsupport::FakeRigIO;
 
+using comtest::canUnloadNow;
+using comtest::refCount;
+using comtest::takeBstr;
+
 namespace {
 
-const wchar_t* const dllName = L"QboxK4Driver.dll";
 const char* const iniFile = "quillbox.ini";
 const char* const iniSection = "RIGS";
 const LONG checkAgain = 10;
 const LONG quiet = -1;
-
-ULONG refCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}
-
-std::wstring takeBstr(BSTR text) {
-    std::wstring result = text ? std::wstring(text, SysStringLen(text)) : L"<null>";
-    SysFreeString(text);
-    return result;
-}
-
-// DllCanUnloadNow of the copy of the DLL that COM loaded.
-HRESULT canUnloadNow() {
-    HMODULE module = GetModuleHandleW(dllName);
-    if (!module) return E_UNEXPECTED;
-    auto function = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    return function();
-}
 
 // Section RIGS of the prefix's settings file, empty when the object is made
 // and when it goes.
@@ -454,7 +439,7 @@ TEST_F(SerialRigThroughComTest, ModuleStaysWhileARigHoldsALentPort) {
     EXPECT_EQ(port->references(), 1u) << "the rig released the port exactly once";
     EXPECT_EQ(canUnloadNow(), S_OK);
     CoFreeUnusedLibrariesEx(0, 0);
-    EXPECT_EQ(GetModuleHandleW(dllName), nullptr);
+    EXPECT_EQ(GetModuleHandleW(comtest::kDriverDllName), nullptr);
 }
 
 }  // namespace

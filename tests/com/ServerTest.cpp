@@ -13,32 +13,17 @@
 
 #include "com/ComPtr.h"
 #include "com/Interfaces.h"
+#include "tests/com/ComRuntimeHelpers.h"
 #include "tests/com/DriverDll.h"
 
 using com::ComPtr;
 
+using comtest::canUnloadNow;
+using comtest::refCount;
+using comtest::takeBstr;
+
 namespace {
 
-const wchar_t* const dllName = L"QboxK4Driver.dll";
-
-ULONG refCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}
-
-std::wstring takeBstr(BSTR text) {
-    std::wstring result = text ? std::wstring(text, SysStringLen(text)) : L"<null>";
-    SysFreeString(text);
-    return result;
-}
-
-// DllCanUnloadNow of the copy of the DLL that COM loaded.
-HRESULT canUnloadNow() {
-    HMODULE module = GetModuleHandleW(dllName);
-    if (!module) return E_UNEXPECTED;
-    auto function = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    return function();
-}
 
 class RealComTest : public ::testing::Test {
 protected:
@@ -191,7 +176,7 @@ TEST_F(RealComTest, ModuleStaysWhileARigOutlivesItsManager) {
     EXPECT_EQ(canUnloadNow(), S_OK);
 
     CoFreeUnusedLibrariesEx(0, 0);
-    EXPECT_EQ(GetModuleHandleW(dllName), nullptr);
+    EXPECT_EQ(GetModuleHandleW(comtest::kDriverDllName), nullptr);
 }
 
 // LogFileFolder in the logger's INI file for the life of the object.
@@ -221,7 +206,7 @@ bool openedByNoOne(const std::string& path) {
 }
 
 TEST_F(RealComTest, UnloadingTheModuleClosesTheLogFile) {
-    ASSERT_EQ(GetModuleHandleW(dllName), nullptr) << "the process log trail must be made afresh";
+    ASSERT_EQ(GetModuleHandleW(comtest::kDriverDllName), nullptr) << "the process log trail must be made afresh";
     LogFolderSetting setting;
     ComPtr<IRigManager3> manager = createManager();
     ASSERT_TRUE(manager);
@@ -230,7 +215,7 @@ TEST_F(RealComTest, UnloadingTheModuleClosesTheLogFile) {
     EXPECT_FALSE(openedByNoOne(setting.logPath()));  // the process keeps its trail while loaded
 
     CoFreeUnusedLibrariesEx(0, 0);
-    ASSERT_EQ(GetModuleHandleW(dllName), nullptr);
+    ASSERT_EQ(GetModuleHandleW(comtest::kDriverDllName), nullptr);
     EXPECT_TRUE(openedByNoOne(setting.logPath()));
 }
 
