@@ -27,7 +27,7 @@
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
 
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "net/RigClient.h"
 #include "platform/Profile.h"
 

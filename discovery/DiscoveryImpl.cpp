@@ -8,7 +8,7 @@
 #include "discovery/Targets.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Adapters.h"
 
 namespace K4Ip {

@@ -9,7 +9,7 @@
 #include <chrono>
 
 #include "log/LogFormat.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 
 LogTrail::LogTrail(platform::Clock clock) : clock_(std::move(clock)) {}
 

@@ -6,7 +6,7 @@
 
 #include "manager/RigManager.h"
 #include "manager/RigPreparation.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/ModuleResources.h"
 #include "platform/Text.h"
 #include "ui/AddressDialog.h"

@@ -3,7 +3,7 @@
 #include "core/RigSerial.h"
 #include "manager/ProcessState.h"
 #include "manager/RigPreparation.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Text.h"
 
 namespace {

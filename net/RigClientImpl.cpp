@@ -22,7 +22,7 @@
 
 #include <boost/asio/post.hpp>
 
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "net/RunLoop.h"
 
 namespace K4Ip {

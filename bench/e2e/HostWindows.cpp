@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Host.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Profile.h"
 
 namespace e2e {

@@ -35,7 +35,7 @@
 #include "SetTiming.h"
 #include "UnansweredCommand.h"
 #include "k4sim/Simulator.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Profile.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "k4sim/Simulator.h"
 #include "ManagerHarness.h"
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Profile.h"
 #include "support/TempIniFolder.h"
 

@@ -10,7 +10,7 @@
 #include <boost/asio/ip/udp.hpp>
 #include <gtest/gtest.h>
 
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "net/RigClient.h"
 #include "net/RigClientImpl.h"
 #include "support/LoopbackPeer.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "platform/Profile.h"
 
 namespace testsupport {

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "manager/Settings.h"
+#include "settings/Settings.h"
 #include "ui/AddressDialogIds.h"
 
 namespace {

@@ -1,0 +1,73 @@
+#include "settings/Settings.h"
+
+#include "platform/Profile.h"
+
+namespace settings {
+
+namespace {
+
+constexpr const char* kRemoteAddressesKey = "ELECRAFT_K4_IP_ADDRESSES";
+constexpr const char* kDiscoveryPortKey = "ELECRAFT_K4_PORTNUMBER";
+constexpr const char* kTcpPortKeyPrefix = "ELECRAFT_K4_TCP_PORTNUMBER_SLOT";
+constexpr const char* kSerialEnableKey = "K4onSerialEnable";
+constexpr const char* kSavedChoiceKeyPrefix = "K4Slot";
+constexpr const char* kLogFolderKey = "LogFileFolder";
+
+constexpr size_t kTextBuffer = 128;
+constexpr size_t kSavedChoiceBuffer = 64;
+constexpr size_t kLogFolderBuffer = 2048;
+// The log folder leaves room in its buffer for the separator, the file name
+// "k4logio.log" and the terminator: at most 2037 characters are read.
+constexpr DWORD kLogFolderCapacity = 2038;
+
+constexpr const char* kDefaultDiscoveryPort = "9100";
+constexpr int kDefaultTcpPort = 9200;
+
+template <size_t BufferSize>
+std::string readText(const char* key, const char* defaultValue, const char* file, DWORD capacity = BufferSize) {
+    char buffer[BufferSize] = {};
+    GetPrivateProfileStringA(kSection, key, defaultValue, buffer, capacity, file);
+    return buffer;
+}
+
+}  // namespace
+
+std::string remoteAddresses() { return readText<kTextBuffer>(kRemoteAddressesKey, "", kFile); }
+
+void setRemoteAddresses(const std::string& addresses) {
+    // Stored no longer than it can be read back.
+    const std::string stored = addresses.substr(0, kTextBuffer - 1);
+    WritePrivateProfileStringA(kSection, kRemoteAddressesKey, stored.c_str(), kFile);
+}
+
+std::string discoveryPort() { return readText<kTextBuffer>(kDiscoveryPortKey, kDefaultDiscoveryPort, kFile); }
+
+// The slot's character is '1' plus the slot modulo 256; a character of code 0
+// ends the key text where the platform reads it, so it is left out.
+std::string tcpPortKey(unsigned short slot) {
+    std::string key = kTcpPortKeyPrefix;
+    const char slotCharacter = static_cast<char>(static_cast<unsigned char>('1' + slot));
+    if (slotCharacter != '\0') key += slotCharacter;
+    return key;
+}
+
+uint16_t tcpPort(unsigned short slot) {
+    const UINT value = GetPrivateProfileIntA(kSection, tcpPortKey(slot).c_str(), kDefaultTcpPort, kFile);
+    return static_cast<uint16_t>(value & 0xFFFFu);
+}
+
+bool serialRigEnabled() { return GetPrivateProfileIntA(kSection, kSerialEnableKey, 0, kFileUpper) != 0; }
+
+std::string savedChoiceKey(short slot) { return kSavedChoiceKeyPrefix + std::to_string(int{slot} + 1); }
+
+std::string savedChoice(short slot) {
+    return readText<kSavedChoiceBuffer>(savedChoiceKey(slot).c_str(), "", kFile);
+}
+
+void saveChoice(short slot, const std::string& radioId) {
+    WritePrivateProfileStringA(kSection, savedChoiceKey(slot).c_str(), radioId.c_str(), kFile);
+}
+
+std::string logFolder() { return readText<kLogFolderBuffer>(kLogFolderKey, "", kFileUpper, kLogFolderCapacity); }
+
+}  // namespace settings
