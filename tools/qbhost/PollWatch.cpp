@@ -41,7 +41,7 @@ void PollWatch::rest() { pause_(kQuietDelay); }
 // that a last look still falls inside the bound: an answer needs one Check to
 // take it and one to find the rig quiet before the Launch can tell.
 void PollWatch::restWithin(platform::Nanos since, platform::Nanos bound) {
-    const platform::Nanos left = bound - rigtiming::elapsed(clock_(), since);
+    const platform::Nanos left = rigtiming::elapsed(bound, rigtiming::elapsed(clock_(), since));
     pause_(std::clamp(left - 3 * kCheckDelay, kCheckDelay, kQuietDelay));
 }
 
