@@ -1,7 +1,6 @@
 #include "tools/qbhost/Options.h"
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <set>
 
