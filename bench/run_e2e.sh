@@ -22,7 +22,7 @@ WINDOWS=$ROOT/build/windows
 BENCH=$NATIVE/bench/e2e/e2e_bench
 K4SIM=$NATIVE/tools/k4sim/k4sim
 BENCH_EXE=$WINDOWS/bench/e2e/e2e_bench.exe
-DLL=$WINDOWS/com/QboxK4Driver.dll
+DLL=$WINDOWS/server/QboxK4Driver.dll
 
 say() { printf '\n== %s\n' "$*"; }
 

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The demo behind "./k4 demo [--serial]": builds the driver, registers it in a
-# fresh Wine prefix, serves two simulated K4s inside a private network
-# namespace and drives them with qbhost as the logger would.
+# fresh Wine prefix, serves three simulated K4s (one of them silent) inside a
+# private network namespace and drives them with qbhost as the logger would.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,20 +32,22 @@ run_inside() {
   qbhost() { "$ROOT/tools/wine-run" "$WINDOWS/tools/qbhost/qbhost.exe" "$@"; }
   ini="$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
 
-  step "starting k4sim: two radios, K4-Alpha at 127.0.0.2 and K4-Beta at 127.0.0.3, TCP port 9200"
+  step "starting k4sim: K4-Alpha at 127.0.0.2, K4-Beta at 127.0.0.3, a silent K4-Quiet at 127.0.0.4; TCP port 9200"
   set -- --radio name=K4-Alpha,id=K4A00101,bind=127.0.0.2,port=9200,record=$DEMO/k4sim-received.txt \
-         --radio name=K4-Beta,id=K4B00202,bind=127.0.0.3,port=9200,fa=7074000,mode=6
+         --radio name=K4-Beta,id=K4B00202,bind=127.0.0.3,port=9200,fa=7074000,mode=6 \
+         --radio name=K4-Quiet,id=K4C00303,bind=127.0.0.4,port=9200,silent
   [ "$MODE" = serial ] && set -- "$@" --pty --pty-link "$DEMO/k4.pty"
   "$K4SIM" "$@" >"$DEMO/k4sim.log" 2>&1 &
   sim=$!
   # Wine's server goes first: it would take the terminal's hang-up for a
   # request to dump its state.
-  trap 'WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
+  stop_all() { WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; wait $sim 2>/dev/null || true; }
+  trap stop_all EXIT
   for _ in $(seq 50); do grep -q "k4sim ready" "$DEMO/k4sim.log" && break; sleep 0.1; done
   sed 's/^/   /' "$DEMO/k4sim.log"
 
   step "registering QboxK4Driver.dll in a fresh Wine prefix (regsvr32)"
-  "$ROOT/tools/wine-run" regsvr32 /s "$(winepath_of "$WINDOWS/com/QboxK4Driver.dll")"
+  "$ROOT/tools/wine-run" regsvr32 /s "$WINDOWS/server/QboxK4Driver.dll"
   echo "   registered"
   printf '[RIGS]\r\nLogFileFolder=C:\\\r\n' >"$ini"
 
@@ -69,11 +71,14 @@ run_network() {
   step "qbhost poll --slot 0 --choice 1: bind slot 0 to K4-Alpha and poll it"
   qbhost poll --slot 0 --choice 1 --seconds 2 | sed 's/^/   /'
 
-  step "qbhost set: 7010 kHz CW on the saved choice; the radio follows"
-  qbhost set --slot 0 --rx 7010 --mode 3 --seconds 2 | sed 's/^/   /'
+  step "qbhost set: 7010 kHz CW on the saved choice; the radio confirms it and follows"
+  qbhost set --slot 0 --rx 7010 --mode CW --seconds 2 | sed 's/^/   /'
 
   step "qbhost set: split, receive 14025 kHz, transmit 14030 kHz, USB"
-  qbhost set --slot 0 --rx 14025 --tx 14030 --mode 2 --seconds 2 | sed 's/^/   /'
+  qbhost set --slot 0 --rx 14025 --tx 14030 --mode USB --seconds 2 | sed 's/^/   /'
+
+  step "qbhost poll --slot 1 --choice 3: K4-Quiet takes the TCP link but never answers"
+  qbhost poll --slot 1 --choice 3 2>&1 | sed 's/^/   /'
 
   step "what K4-Alpha received"
   tr ';' '\n' <"$DEMO/k4sim-received.txt" | grep -v '^$' | sort | uniq -c | sort -rn | head -n 8 | sed 's/^/   /'
@@ -83,17 +88,23 @@ run_serial() {
   pty=$(readlink "$DEMO/k4.pty")
   ln -sf "$pty" "$QBOX_WINEPREFIX/dosdevices/com5"
   printf 'K4onSerialEnable=1\r\n' >>"$ini"
+  # The serial rig and COM5 belong to this run only: a later run, or qbhost
+  # by hand in this prefix, must not be offered a rig on a terminal that is gone.
+  trap 'unset_serial; stop_all' EXIT
   step "qbhost list: the serial rig is offered (K4onSerialEnable=1); COM5 is $pty"
   qbhost list | sed 's/^/   /' || true
 
   step "qbhost serial COM5: the serial rig over the logger's port, polled"
   qbhost serial COM5 --seconds 2 | sed 's/^/   /'
 
-  step "qbhost serial COM5 --rx 10125 --mode 6: DATA on 30 m; the radio follows"
-  qbhost serial COM5 --rx 10125 --mode 6 --seconds 2 | sed 's/^/   /'
+  step "qbhost serial COM5 --rx 10125 --mode DATA: DATA on 30 m; the radio follows"
+  qbhost serial COM5 --rx 10125 --mode DATA --seconds 2 | sed 's/^/   /'
 }
 
-winepath_of() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$1" 2>/dev/null; }
+unset_serial() {
+  sed -i '/^K4onSerialEnable=/d' "$ini"
+  rm -f "$QBOX_WINEPREFIX/dosdevices/com5"
+}
 
 case "${QBOX_DEMO_STAGE:-outside}" in
   outside)

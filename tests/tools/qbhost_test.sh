@@ -1,8 +1,8 @@
 #!/bin/sh
 # qbhost end to end under Wine: the driver registered in a prefix of the
-# test's own, a simulated radio (k4sim.exe) on loopback, and every qbhost
-# command with its output and exit code. Runs inside the private network
-# namespace CTest was started in.
+# test's own, simulated radios (k4sim.exe) on loopback, and qbhost's output
+# and exit code for each row of the tables below. Runs inside the private
+# network namespace CTest was started in.
 #   qbhost_test.sh WINDOWS_BUILD_DIR
 set -u
 BUILD=$1
@@ -10,7 +10,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 export QBOX_WINEPREFIX="$BUILD/qbhost-test-prefix"
 WORK=$(mktemp -d)
 RUN="$ROOT/tools/wine-run"
-failures=0 passed=0
+failures=0 passed=0 sim=""
 
 check() {  # name, expected exit code, expected text (grep -E), command...
   name=$1 want=$2 text=$3; shift 3
@@ -21,39 +21,79 @@ check() {  # name, expected exit code, expected text (grep -E), command...
     failures=$((failures + 1)); echo "FAIL $name (exit $code, wanted $want; looked for /$text/)"; printf '%s\n' "$out" | sed 's/^/     /'
   fi
 }
+trim() { printf '%s' "$1" | sed 's/^ *//; s/ *$//'; }
+# Rows: name | exit code | expected text (grep -E) | command (qbhost ARGS, or received).
+run_table() {
+  while IFS='|' read -r name want text command; do
+    case $name in ''|'#'*) continue ;; esac
+    check "$(trim "$name")" $want "$(trim "$text")" eval "$command"
+  done
+}
 qbhost() { "$RUN" "$BUILD/tools/qbhost/qbhost.exe" "$@"; }
-received() { cat "$WORK/received.txt" 2>/dev/null; }
-
-rm -rf "$QBOX_WINEPREFIX"
-"$RUN" "$BUILD/tools/k4sim/k4sim.exe" --radio name=K4-Alpha,id=K4A001,port=9200 --bind 127.0.0.1 \
-  --record "$WORK/received.txt" >"$WORK/k4sim.log" 2>&1 &
-sim=$!
+received() { tr -d '\n' <"$WORK/received.txt"; }
+start_sim() {
+  [ -z "$sim" ] || { kill $sim; wait $sim 2>/dev/null; }
+  "$RUN" "$BUILD/tools/k4sim/k4sim.exe" --bind 127.0.0.1 "$@" >"$WORK/k4sim.log" 2>&1 &
+  sim=$!
+  for _ in $(seq 300); do grep -q "k4sim ready" "$WORK/k4sim.log" 2>/dev/null && break; sleep 0.1; done
+}
 cleanup() { WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; rm -rf "$WORK"; }
 trap cleanup EXIT
-for _ in $(seq 300); do grep -q "k4sim ready" "$WORK/k4sim.log" 2>/dev/null && break; sleep 0.1; done
 
-check "unregistered driver" 3 "not registered" qbhost list
-"$RUN" regsvr32 /s "$BUILD/com/QboxK4Driver.dll"
-check "usage error" 2 "unknown command" qbhost frobnicate
-check "list shows the radio" 0 "1  K4-Alpha" qbhost list
-check "nothing saved for the slot" 4 "no radio found for slot 0" qbhost poll --slot 0 --seconds 0
-check "choice out of range" 4 "no radio with choice 5" qbhost poll --slot 0 --choice 5 --seconds 0
-check "poll binds and shows the radio" 0 "VFO A +14074.000 kHz.*USB.*K4-Alpha, link up" \
-  qbhost poll --slot 0 --choice 1 --seconds 0.5
-check "list shows the saved choice" 0 "saved choice for slot 0: 1" qbhost list
-check "set moves the radio" 0 "VFO A +7010.000 kHz.*CW" qbhost set --slot 0 --rx 7010 --mode 3 --seconds 0.5
-check "set sent the set sequence" 0 "FA00007010000;MD3;FT0;KS;" received
-check "split set" 0 "VFO B +7012.500 kHz.*split on" qbhost set --slot 0 --rx 7010 --tx 7012.5 --seconds 0.5
-for c in tx rx up down clear-rit; do check "$c" 0 "$c: sent" qbhost "$c" --slot 0; done
-check "commands reached the radio" 0 "TX;.*RX;.*UP;.*DN;.*RC;" sh -c "cat '$WORK/received.txt' | tr -d '\n'"
+rm -rf "$QBOX_WINEPREFIX"
+# Under Wine every radio answers discovery from 127.0.0.1, so they differ by
+# TCP port: slot 1 (the logger's slot 2) reaches 9201 through its ini key.
+start_sim --radio "name=K4-Alpha,id=K4A001,port=9200,record=$WORK/received.txt" \
+  --radio name=K4-Silent,id=K4B002,port=9201,silent
+check "unregistered driver" 3 "not registered: run regsvr32" qbhost list
+"$RUN" regsvr32 /s "$BUILD/server/QboxK4Driver.dll"
+printf '[RIGS]\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT2=9201\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT3=9202\r\n' \
+  >"$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
 
-# A radio that answers the probe but refuses the TCP link.
-kill $sim; wait $sim 2>/dev/null
-"$RUN" "$BUILD/tools/k4sim/k4sim.exe" --radio name=K4-Alpha,id=K4A001,port=9200,refuse --bind 127.0.0.1 \
-  >"$WORK/k4sim.log" 2>&1 &
-sim=$!
-for _ in $(seq 300); do grep -q "k4sim ready" "$WORK/k4sim.log" 2>/dev/null && break; sleep 0.1; done
-check "link down" 5 "link down" qbhost poll --slot 0 --choice 1 --seconds 0.3
+run_table <<'ROWS'
+help                      | 0 | slot 0 to 11, the logger's slot S\+1         | qbhost --help
+-h lists the mode names   | 0 | LSB USB CW FM AM DATA CW-R DATA-R            | qbhost poll -h
+version                   | 0 | ^qbhost [0-9]+(\.[0-9]+){3}\b             | qbhost --version
+unknown command           | 2 | unknown command "frobnicate"                 | qbhost frobnicate
+mode number out of range  | 2 | --mode 12: not a mode                        | qbhost set --slot 0 --rx 7010 --mode 12
+unknown mode name         | 2 | --mode CWR: not a mode                       | qbhost set --slot 0 --rx 7010 --mode CWR
+MHz typed for kHz         | 2 | --rx 14.074: looks like MHz: use 14074 \(kHz | qbhost set --slot 0 --rx 14.074
+Hz typed for kHz          | 2 | --tx 7012500: looks like Hz: use 7012.5 \(kHz| qbhost set --slot 0 --rx 7010 --tx 7012500
+comma in a frequency      | 2 | --rx 7,010: use a dot                        | qbhost set --slot 0 --rx 7,010
+beyond the K4's range     | 2 | --rx 60000: outside the K4's range           | qbhost set --slot 0 --rx 60000
+slot beyond the keys      | 2 | --slot 12: slots go from 0 to 11             | qbhost poll --slot 12
+negative slot             | 2 | --slot -1: slots go from 0 to 11             | qbhost poll --slot -1
+option of another command | 2 | poll takes no option --rx                    | qbhost poll --slot 0 --rx 7010
+list shows the radios     | 0 | 2  K4-Silent                                 | qbhost list
+nothing saved for a slot  | 4 | no radio found for slot 0                    | qbhost poll --slot 0 --seconds 0
+choice out of range       | 4 | no radio with choice 5                       | qbhost poll --slot 0 --choice 5 --seconds 0
+poll names radio, address | 0 | RX +14074.000 kHz +TX +14074.000 kHz +USB +split off +K4-Alpha at 127.0.0.1:9200, answering | qbhost poll --slot 0 --choice 1 --seconds 0.3
+list shows the saved one  | 0 | saved choice for slot 0: 1                   | qbhost list
+highest slot              | 0 | K4-Alpha at 127.0.0.1:9200, answering        | qbhost poll --slot 11 --choice 1 --seconds 0
+set by mode name          | 0 | RX +7010.000 kHz +TX +7010.000 kHz +CW +split off +K4-Alpha | qbhost set --slot 0 --rx 7010 --mode cw --seconds 0
+set was confirmed         | 0 | set confirmed by K4-Alpha at 127.0.0.1:9200: KS, then a poll | qbhost set --slot 0 --rx 7010 --mode 3 --seconds 0
+set sent its sequence     | 0 | FA00007010000;MD3;FT0;KS;                    | received
+reversed CW by name       | 0 | RX +3525.000 kHz.* CW                        | qbhost set --slot 0 --rx 3525 --mode CW-R --seconds 0
+reversed DATA by number   | 0 | RX +10125.000 kHz.* DATA                     | qbhost set --slot 0 --rx 10125 --mode 9 --seconds 0
+reversed modes were sent  | 0 | FA00003525000;MD7;.*FA00010125000;MD9;       | received
+split set                 | 0 | TX +7012.500 kHz +CW +split on               | qbhost set --slot 0 --rx 7010 --tx 7012.5 --mode CW --seconds 0.3
+tx                        | 0 | tx: sent to K4-Alpha at 127.0.0.1:9200       | qbhost tx --slot 0
+rx                        | 0 | rx: sent                                     | qbhost rx --slot 0
+up                        | 0 | up: sent                                     | qbhost up --slot 0
+down                      | 0 | down: sent                                   | qbhost down --slot 0
+clear-rit                 | 0 | clear-rit: sent                              | qbhost clear-rit --slot 0
+commands reached radio    | 0 | TX;.*RX;.*UP;.*DN;.*RC;                      | received
+silent radio: no answer   | 7 | no answer from K4-Silent at 127.0.0.1:9201 within 2 s | qbhost poll --slot 1 --choice 2 --seconds 0
+silent radio: set fails   | 8 | set not confirmed: no KS answer from K4-Silent at 127.0.0.1:9201 within 1.5 s | qbhost set --slot 1 --rx 7010
+ROWS
+
+# A radio that answers the probe but refuses the TCP link, on the default
+# port (slot 0) and on the port of slot 2's key.
+start_sim --radio name=K4-Refusing,id=K4C003,port=9200,refuse
+run_table <<'ROWS'
+link down, default port   | 5 | link down: no TCP connection to K4-Refusing at 127.0.0.1:9200 \(TCP port 9200 is the default: ELECRAFT_K4_TCP_PORTNUMBER_SLOT1 is not set in C:.windows.quillbox.ini\) | qbhost poll --slot 0 --choice 1 --seconds 0
+link down, port from key  | 5 | K4-Refusing at 127.0.0.1:9202 \(TCP port 9202 from ELECRAFT_K4_TCP_PORTNUMBER_SLOT3 in C:.windows.quillbox.ini\) | qbhost poll --slot 2 --choice 1 --seconds 0
+ROWS
 
 echo "qbhost: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,11 +1,17 @@
 #include "tools/qbhost/Commands.h"
 
-#include <map>
+#include <chrono>
 #include <functional>
+#include <map>
+#include <thread>
 
-#include "tools/qbhost/LiveLine.h"
-#include "tools/qbhost/SerialPortIO.h"
 #include "platform/Text.h"
+#include "tools/qbhost/LiveLine.h"
+#include "tools/qbhost/PollWatch.h"
+#include "tools/qbhost/RadioPlace.h"
+#include "tools/qbhost/Reading.h"
+#include "tools/qbhost/SerialPortIO.h"
+#include "tools/qbhost/Values.h"
 
 namespace qbhost {
 namespace {
@@ -18,6 +24,55 @@ std::string bstrText(BSTR text) {
 
 void check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw Failure(std::string(what) + " failed (" + hresultText(hr) + ")", kFailed);
+}
+
+PollWatch realTimeWatch(IQbRig* rig) {
+    return PollWatch(rig, platform::steadyClock(),
+                     [](platform::Nanos duration) { std::this_thread::sleep_for(std::chrono::nanoseconds(duration)); });
+}
+
+Failure linkDown(const RadioPlace& place) {
+    if (place.portSource.empty()) return Failure("link down: " + place.where + " cannot be reached", kLinkDown);
+    return Failure("link down: no TCP connection to " + place.where + " (" + place.portSource + ")", kLinkDown);
+}
+
+void requireAnswer(PollWatch::Outcome outcome, const RadioPlace& place) {
+    if (outcome == PollWatch::Outcome::LinkDown) throw linkDown(place);
+    if (outcome == PollWatch::Outcome::NoAnswer)
+        throw Failure("no answer from " + place.where + " within " + pollBoundText() +
+                          ": connected, but no complete answer to the poll",
+                      kNoAnswer);
+}
+
+std::string describe(const SetRequest& request) {
+    return "RX " + decimalText(request.rxKhz) + " kHz, TX " + decimalText(request.txKhz) + " kHz, " +
+           modeName(request.mode) + ", split " + (request.split ? "on" : "off");
+}
+
+// Sets the rig as asked and returns once the radio has confirmed the Set (KS)
+// and answered the next poll with what was set; the poll after that is then
+// on its way.
+void setConfirmed(PollWatch& watch, IQbRig* rig, const Options& options, const RadioPlace& place, std::ostream& out) {
+    const SetRequest request = setRequest(*options.rxKhz, options.txKhz ? &*options.txKhz : nullptr, options.mode);
+    out << "set: " << describe(request) << std::endl;
+    const platform::Nanos setAt = watch.now();
+    LONG hint = 0;
+    check(rig->Set(request.txKhz, request.rxKhz, request.mode, 0, request.split, &hint), "Set");
+    const PollWatch::Outcome confirmation = watch.awaitConfirmation(setAt);
+    if (confirmation == PollWatch::Outcome::LinkDown) throw linkDown(place);
+    if (confirmation == PollWatch::Outcome::NoAnswer)
+        throw Failure("set not confirmed: no KS answer from " + place.where + " within " + setBoundText(),
+                      kNotConfirmed);
+    const PollWatch::Outcome poll = watch.awaitAnswer();
+    if (poll == PollWatch::Outcome::LinkDown) throw linkDown(place);
+    if (poll == PollWatch::Outcome::NoAnswer)
+        throw Failure("set not confirmed: " + place.where + " sent KS but no answer to the next poll within " +
+                          pollBoundText(),
+                      kNotConfirmed);
+    const RigReading reading = readRig(rig);
+    if (!agrees(reading, request))
+        throw Failure("set not confirmed: " + place.where + " reports " + formatReading(reading), kNotConfirmed);
+    out << "set confirmed by " << place.where << ": KS, then a poll that agrees" << std::endl;
 }
 
 int list(const Options& options, std::ostream& out) {
@@ -50,43 +105,43 @@ com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options) {
 }
 
 int poll(const Options& options, std::ostream& out) {
+    RadioFinder finder;
     Driver driver;
     auto rig = boundRig(driver, options);
-    if (!showLive(rig.get(), options.seconds, out)) throw Failure("link down", kLinkDown);
-    return kOk;
-}
-
-// Sets frequency, mode and split as the options say, then shows the radio
-// following.
-int setAndShow(IQbRig* rig, const Options& options, std::ostream& out) {
-    const double tx = options.txKhz.value_or(options.rxKhz);
-    const short split = tx != options.rxKhz ? 1 : 0;
-    LONG hint = 0;
-    check(rig->Set(tx, options.rxKhz, options.mode, 0, split, &hint), "Set");
-    out << "set: rx " << options.rxKhz << " kHz, tx " << tx << " kHz, " << modeName(options.mode)
-        << (split ? ", split" : "") << '\n';
-    if (!showLive(rig, options.seconds, out)) throw Failure("link down", kLinkDown);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
+    PollWatch watch = realTimeWatch(rig.get());
+    watch.start();
+    requireAnswer(showLive(watch, rig.get(), options.seconds, place.where, out), place);
     return kOk;
 }
 
 int set(const Options& options, std::ostream& out) {
+    RadioFinder finder;
     Driver driver;
     auto rig = boundRig(driver, options);
-    return setAndShow(rig.get(), options, out);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
+    PollWatch watch = realTimeWatch(rig.get());
+    setConfirmed(watch, rig.get(), options, place, out);
+    requireAnswer(showLive(watch, rig.get(), options.seconds, place.where, out), place);
+    return kOk;
 }
 
+// Sends one command, then requires the radio to answer a poll after it.
 int simple(const Options& options, std::ostream& out) {
+    RadioFinder finder;
     Driver driver;
     auto rig = boundRig(driver, options);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     LONG hint = 0;
     if (options.command == "tx") check(rig->Xmit(1, &hint), "Xmit");
     else if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
     else if (options.command == "up") check(rig->TuneFrequency(10, &hint), "TuneFrequency");
     else if (options.command == "down") check(rig->TuneFrequency(-10, &hint), "TuneFrequency");
     else check(rig->ClearRIT(), "ClearRIT");
-    out << options.command << ": sent\n";
-    RigReading reading;
-    if (!pollOnce(rig.get(), &reading)) throw Failure("link down", kLinkDown);
+    out << options.command << ": sent to " << place.where << std::endl;
+    PollWatch watch = realTimeWatch(rig.get());
+    watch.start();
+    requireAnswer(watch.awaitAnswer(), place);
     return kOk;
 }
 
@@ -99,12 +154,13 @@ int serial(const Options& options, std::ostream& out) {
     auto io = com::ComPtr<IQbRigIO>::adopt(port);
     if (!port->open(options.port)) throw Failure("cannot open " + options.port, kLinkDown);
     check(rig->PutCommPort(io.get(), 0), "PutCommPort");
-    out << "serial rig on " << options.port << '\n';
-    const int result = options.rxKhz > 0 ? setAndShow(rig.get(), options, out)
-                                         : (showLive(rig.get(), options.seconds, out) ? kOk : kLinkDown);
-    rig->PutCommPort(nullptr, 0);
-    if (result == kLinkDown) throw Failure("link down", kLinkDown);
-    return result;
+    out << "serial rig on " << options.port << std::endl;
+    const RadioPlace place = serialPlace(options.port);
+    PollWatch watch = realTimeWatch(rig.get());
+    if (options.rxKhz) setConfirmed(watch, rig.get(), options, place, out);
+    else watch.start();
+    requireAnswer(showLive(watch, rig.get(), options.seconds, place.where, out), place);
+    return kOk;
 }
 
 int dialog(const Options&, std::ostream& out) {

@@ -31,7 +31,6 @@ Driver::~Driver() {
 com::ComPtr<IQbRig> Driver::networkRig(short slot, const short* choice) const {
     com::ComPtr<IQbRig> rig;
     const short chosen = choice ? *choice : -1;
-    if (chosen == 0) throw Failure("choice 0 is the address dialog; use qbhost dialog", kUsage);
     const HRESULT hr = chooser_->GetRigObject(0, chosen, slot, rig.receive());
     if (hr == E_INVALIDARG) throw Failure("no radio with choice " + std::to_string(chosen), kNoRadio);
     if (hr == E_FAIL)

@@ -17,7 +17,16 @@ public:
     const int exitCode;
 };
 
-enum ExitCode { kOk = 0, kUsage = 2, kNotRegistered = 3, kNoRadio = 4, kLinkDown = 5, kFailed = 6 };
+enum ExitCode {
+    kOk = 0,
+    kUsage = 2,
+    kNotRegistered = 3,
+    kNoRadio = 4,
+    kLinkDown = 5,
+    kFailed = 6,
+    kNoAnswer = 7,
+    kNotConfirmed = 8,
+};
 
 // COM for this thread (a single-threaded apartment, as the logger uses) and
 // the driver's rig manager.

@@ -1,30 +1,22 @@
-// Drives a rig object the way a logger does — Launch, then Check for as long
-// as the pTime hint asks for it — and shows the radio's state on one line
-// that is rewritten in place.
+// The radio's state on one line, rewritten in place on a console and written
+// again only when it changes into a pipe or file.
 #pragma once
 
 #include <ostream>
+#include <string>
 
-#include "com/Interfaces.h"
+#include "tools/qbhost/PollWatch.h"
+#include "tools/qbhost/Reading.h"
 
 namespace qbhost {
 
-struct RigReading {
-    double rxKhz = 0;
-    double txKhz = 0;
-    short mode = 0;
-    short primaryVfo = 0;
-    short split = 0;
-};
+// "RX    7010.000 kHz  TX    7010.000 kHz  CW    split off"
+std::string formatReading(const RigReading& reading);
 
-// One complete poll: Launch, Check while hinted; false when Check reports
-// that the link is down.
-bool pollOnce(IQbRig* rig, RigReading* reading);
-
-// Polls for the given time, printing the live line; false when the link was
-// down. The link state comes from IQbRigDisplayInfo where the rig has it.
-bool showLive(IQbRig* rig, double seconds, std::ostream& out);
-
-const char* modeName(short mode);
+// Shows the answer of the poll in flight and of every poll after it for the
+// given time, each line ending in `where`; stops at the first poll that is
+// not answered in time or finds the link down.
+PollWatch::Outcome showLive(PollWatch& watch, IQbRig* rig, double seconds, const std::string& where,
+                            std::ostream& out);
 
 }  // namespace qbhost

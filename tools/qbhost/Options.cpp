@@ -1,75 +1,128 @@
 #include "tools/qbhost/Options.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "tools/qbhost/Values.h"
 
 namespace qbhost {
 
 const char* const kUsageText =
-    "usage: qbhost list [--refresh]\n"
+    "usage: qbhost list [--refresh] [--slot S]\n"
     "       qbhost poll --slot S [--choice N] [--seconds T]\n"
     "       qbhost set --slot S [--choice N] --rx KHZ [--tx KHZ] [--mode M]\n"
+    "                  [--seconds T]\n"
     "       qbhost tx|rx|up|down|clear-rit --slot S [--choice N]\n"
     "       qbhost serial COMn [--rx KHZ [--tx KHZ] [--mode M]] [--seconds T]\n"
-    "       qbhost dialog\n";
+    "       qbhost dialog\n"
+    "       qbhost --help | -h | --version\n"
+    "\n"
+    "  list    the driver's rigs, the radios discovery found, the slot's saved choice\n"
+    "  poll    bind the slot to choice N (or to its saved radio) and show RX, TX,\n"
+    "          mode, split, radio name and address for T seconds (default 3);\n"
+    "          every poll must be answered within 2 s\n"
+    "  set     set RX, TX (split when it differs from RX) and mode (default USB);\n"
+    "          done only when the radio confirms it (KS) and its next poll agrees\n"
+    "  tx, rx  key, unkey; up, down: VFO A one step; clear-rit: clear the RIT\n"
+    "  serial  the serial rig over a real COM port, optionally set first, polled\n"
+    "  dialog  the remote-address dialog (choice 0)\n"
+    "\n"
+    "  S    slot 0 to 11, the logger's slot S+1. Its keys in quillbox.ini, section\n"
+    "       RIGS: K4Slot<S+1> (the saved radio) and the TCP port (default 9200)\n"
+    "       ELECRAFT_K4_TCP_PORTNUMBER_SLOT followed by 1 to 9 for slots 0 to 8,\n"
+    "       and by :, ; or < for slots 9, 10, 11\n"
+    "  N    radio choice from 1, as qbhost list numbers them\n"
+    "  KHZ  kHz from 100 to 54000, a dot for decimals: 7010, 14074.5\n"
+    "  M    LSB USB CW FM AM DATA CW-R DATA-R (the driver's 1 2 3 4 5 6 7 9), or 1-9\n"
+    "\n"
+    "exit codes: 0 done, 2 usage, 3 driver not registered, 4 no radio found,\n"
+    "            5 link down, 6 other failure, 7 no answer from the radio,\n"
+    "            8 set not confirmed\n";
 
 namespace {
 
-bool isCommand(const std::string& word) {
-    for (const char* c : {"list", "poll", "set", "tx", "rx", "up", "down", "clear-rit", "serial", "dialog"})
-        if (word == c) return true;
-    return false;
+// The options each command takes.
+const std::map<std::string, std::set<std::string>> kCommands = {
+    {"list", {"--refresh", "--slot"}},
+    {"poll", {"--slot", "--choice", "--seconds"}},
+    {"set", {"--slot", "--choice", "--rx", "--tx", "--mode", "--seconds"}},
+    {"tx", {"--slot", "--choice"}},
+    {"rx", {"--slot", "--choice"}},
+    {"up", {"--slot", "--choice"}},
+    {"down", {"--slot", "--choice"}},
+    {"clear-rit", {"--slot", "--choice"}},
+    {"serial", {"--rx", "--tx", "--mode", "--seconds"}},
+    {"dialog", {}},
+};
+
+// Stores one option's value; false (with *error filled) when it is bad.
+bool applyValue(const std::string& flag, const std::string& text, Options* options, std::string* error) {
+    auto store = [&](auto parsed, auto& target) {
+        if (parsed) target = *parsed;
+        return parsed.has_value();
+    };
+    if (flag == "--slot") return store(parseSlot(text, error), options->slot);
+    if (flag == "--choice") return store(parseChoice(text, error), options->choice);
+    if (flag == "--seconds") return store(parseSeconds(text, error), options->seconds);
+    if (flag == "--rx") return store(parseKhz(flag, text, error), options->rxKhz);
+    if (flag == "--tx") return store(parseKhz(flag, text, error), options->txKhz);
+    return store(parseMode(text, error), options->mode);
 }
 
-bool toNumber(const std::string& text, double* out) {
-    char* end = nullptr;
-    *out = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0';
+bool parseFlags(const std::vector<std::string>& args, size_t i, Options* options, std::string* error) {
+    const std::set<std::string>& allowed = kCommands.at(options->command);
+    for (; i < args.size(); ++i) {
+        const std::string& flag = args[i];
+        if (!allowed.count(flag)) {
+            *error = flag.rfind("--", 0) == 0 ? options->command + " takes no option " + flag
+                                              : "unexpected \"" + flag + "\"";
+            return false;
+        }
+        if (flag == "--refresh") {
+            options->refresh = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            *error = "option " + flag + " needs a value";
+            return false;
+        }
+        if (!applyValue(flag, args[++i], options, error)) return false;
+    }
+    return true;
+}
+
+bool checkCombination(const Options& options, std::string* error) {
+    if (options.command == "set" && !options.rxKhz) *error = "set needs --rx KHZ";
+    else if (options.txKhz && !options.rxKhz) *error = "--tx needs --rx";
+    else return true;
+    return false;
 }
 
 }  // namespace
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
-    if (args.empty() || !isCommand(args[0])) {
+    const auto given = [&](const char* word) { return std::find(args.begin(), args.end(), word) != args.end(); };
+    const bool help = given("--help") || given("-h");
+    if (help || given("--version")) {
+        options.command = help ? "help" : "version";
+        return options;
+    }
+    if (args.empty() || !kCommands.count(args[0])) {
         *error = args.empty() ? "no command given" : "unknown command \"" + args[0] + "\"";
         return std::nullopt;
     }
     options.command = args[0];
     size_t i = 1;
     if (options.command == "serial") {
-        if (args.size() < 2) {
+        if (args.size() < 2 || args[1].rfind("--", 0) == 0) {
             *error = "serial needs a port name such as COM1";
             return std::nullopt;
         }
         options.port = args[i++];
     }
-    for (; i < args.size(); ++i) {
-        const std::string& flag = args[i];
-        if (flag == "--refresh") {
-            options.refresh = true;
-            continue;
-        }
-        double value = 0;
-        if (i + 1 >= args.size() || !toNumber(args[i + 1], &value)) {
-            *error = "option " + flag + " needs a number";
-            return std::nullopt;
-        }
-        ++i;
-        if (flag == "--slot") options.slot = static_cast<short>(value);
-        else if (flag == "--choice") options.choice = static_cast<short>(value);
-        else if (flag == "--seconds") options.seconds = value;
-        else if (flag == "--rx") options.rxKhz = value;
-        else if (flag == "--tx") options.txKhz = value;
-        else if (flag == "--mode") options.mode = static_cast<short>(value);
-        else {
-            *error = "unknown option " + flag;
-            return std::nullopt;
-        }
-    }
-    if (options.command == "set" && options.rxKhz <= 0) {
-        *error = "set needs --rx KHZ";
-        return std::nullopt;
-    }
+    if (!parseFlags(args, i, &options, error) || !checkCombination(options, error)) return std::nullopt;
     return options;
 }
 

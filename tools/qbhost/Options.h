@@ -1,4 +1,4 @@
-// qbhost's command line: one command and its options.
+// qbhost's command line: one command and its options, every value checked.
 #pragma once
 
 #include <optional>
@@ -8,14 +8,14 @@
 namespace qbhost {
 
 struct Options {
-    std::string command;          // list, poll, set, tx, rx, up, down, clear-rit, serial, dialog
+    std::string command;          // list, poll, set, tx, rx, up, down, clear-rit, serial, dialog, help, version
     bool refresh = false;         // list --refresh: start a new discovery run first
     short slot = 0;               // --slot S
     std::optional<short> choice;  // --choice N; the slot's saved choice when absent
     double seconds = 3.0;         // --seconds: how long poll shows the live line
-    double rxKhz = 0;             // set --rx KHZ
-    std::optional<double> txKhz;  // set --tx KHZ (split when given and different)
-    short mode = 2;               // set --mode N (1 LSB, 2 USB, 3 CW, 4 FM, 5 AM, 6 DATA)
+    std::optional<double> rxKhz;  // --rx KHZ
+    std::optional<double> txKhz;  // --tx KHZ (split when it differs from --rx)
+    short mode = 2;               // --mode M, the driver's mode number (USB unless given)
     std::string port;             // serial COMn
 };
 
