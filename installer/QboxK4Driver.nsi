@@ -278,9 +278,13 @@ Function ${UN}WaitUntilFree
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "The driver is in use: $R0 is held by a running program, most likely the logger.$\r$\n$\r$\nClose the logger and retry." \
       /SD IDCANCEL IDRETRY retry
-    Push "The driver is in use ($INSTDIR\$R0 is held by a running program): close the logger and retry. Nothing was changed."
-    Push ${EXIT_IN_USE}
-    Call ${UN}Fail
+    ${If} ${Silent}
+      Push "The driver is in use ($INSTDIR\$R0 is held by a running program): close the logger and retry. Nothing was changed."
+      Push ${EXIT_IN_USE}
+      Call ${UN}Fail
+    ${EndIf}
+    SetErrorLevel ${EXIT_IN_USE}
+    Quit
     retry:
   ${Loop}
 FunctionEnd

@@ -45,7 +45,6 @@ exits() {  # code, command...
   "$@"; code=$?
   [ "$code" -eq "$want" ] || { echo "exit code $code, wanted $want"; return 1; }
 }
-setup() { wine "$@"; }
 # Uninstall.exe hands the work to a copy of itself in %TEMP% and returns at
 # once; the copy is done when the prefix's last process has ended.
 uninstall() { wine "$1\\Uninstall.exe" /S && WINEPREFIX="$QBOX_WINEPREFIX" wineserver -w; }
@@ -98,7 +97,7 @@ printf '[RIGS]\r\nK4Slot1=K4A001\r\nLogFileFolder=C:\\k4logs\r\n' >"$ini"
 
 # For the current user.
 start=$(date +%s.%N)
-check "silent install for the current user" exits 0 setup "$OLD_SETUP" /S
+check "silent install for the current user" exits 0 wine "$OLD_SETUP" /S
 echo "     (silent install: $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s)"
 dir=$(reg_value "HKCU\\$ENTRY" InstallLocation)
 check "files, class key and entry of $OLD in $dir" installed HKCU "$dir" "$OLD"
@@ -111,7 +110,7 @@ before=$(snapshot HKCU "$dir")
 holder=$!
 for _ in $(seq 100); do grep -q loaded "$WORK/hold-$ARCH.out" 2>/dev/null && break; sleep 0.1; done
 rm -f "$TEMP_DIR/QboxK4Driver-setup.log"
-check "upgrade refused while the DLL is loaded (exit 3)" exits 3 setup "$NEW_SETUP" /S
+check "upgrade refused while the DLL is loaded (exit 3)" exits 3 wine "$NEW_SETUP" /S
 check "... nothing changed" equal "$(snapshot HKCU "$dir")" "$before"
 check "... the reason is logged" logged "close the logger and retry"
 kill $holder; wait $holder 2>/dev/null
@@ -123,7 +122,7 @@ check "failed registration ends the upgrade (exit 4)" exits 4 \
 check "... with the error's meaning" logged "could not be loaded: .* (0x0000007E)"
 check "... nothing changed" equal "$(snapshot HKCU "$dir")" "$before"
 
-check "silent upgrade to $NEW" exits 0 setup "$NEW_SETUP" /S
+check "silent upgrade to $NEW" exits 0 wine "$NEW_SETUP" /S
 check "files, class key and entry of $NEW" installed HKCU "$dir" "$NEW"
 
 logs="$QBOX_WINEPREFIX/drive_c/k4logs/k4logio.log $(unix_path "$dir")/k4logio.log"
@@ -134,7 +133,7 @@ check "... files, class key and entry removed" removed HKCU "$dir"
 check "... quillbox.ini and the logs left alone" left_alone "$ini_before" $logs
 
 # For all users.
-check "silent install for all users" exits 0 setup "$NEW_SETUP" /S /ALLUSERS
+check "silent install for all users" exits 0 wine "$NEW_SETUP" /S /ALLUSERS
 dir=$(reg_value "HKLM\\$ENTRY" InstallLocation)
 check "files, class key and entry in $dir" installed HKLM "$dir" "$NEW"
 [ "$ARCH" = win32 ] || check "... class key not in the 64-bit view" absent "HKLM\\$CLASS" 64
