@@ -2,6 +2,7 @@
 
 #include "com/Guard.h"
 #include "platform/Text.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ bool CQbRig::bind(K4Ip::Discovered radio, unsigned short slot) {
     // A client's pending operations keep it alive until it is stopped, so
     // the one being replaced is stopped first rather than left running.
     client_.stop();
-    client_ = K4Ip::RigClient(std::move(radio), slot);
+    client_ = K4Ip::RigClient(radio.from().address(), settings::tcpPort(slot));
     return client_.isConnected();
 }
 

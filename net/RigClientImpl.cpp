@@ -22,7 +22,6 @@
 
 #include <boost/asio/post.hpp>
 
-#include "settings/Settings.h"
 #include "net/RunLoop.h"
 
 namespace K4Ip {
@@ -47,9 +46,9 @@ RigClientImpl::RigClientImpl() : readBuffer(freshReadBuffer()) {}
 
 RigClientImpl::~RigClientImpl() { stop(); }
 
-void RigClientImpl::connect(const Discovered& radio, unsigned short slot) {
+void RigClientImpl::connect(const boost::asio::ip::address& address, uint16_t port) {
     stop();
-    endpoint = tcp::endpoint(radio.from().address(), settings::tcpPort(slot));
+    endpoint = tcp::endpoint(address, port);
     reconnect();
 }
 

@@ -28,6 +28,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,8 +37,6 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-
-#include "discovery/Discovered.h"
 
 namespace K4Ip {
 
@@ -53,9 +52,9 @@ public:
     RigClientImpl(const RigClientImpl&) = delete;
     RigClientImpl& operator=(const RigClientImpl&) = delete;
 
-    // Ends any connection, then connects to the radio's address on the
-    // slot's TCP port, waiting up to one second for the link.
-    void connect(const Discovered& radio, unsigned short slot);
+    // Ends any connection, then connects to the radio's address and TCP
+    // port, waiting up to one second for the link.
+    void connect(const boost::asio::ip::address& address, uint16_t port);
     // Starts a new connection unless one is established, waiting up to one
     // second for it. A connection still trying to connect is ended first.
     void reconnect();

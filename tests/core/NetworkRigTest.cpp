@@ -59,14 +59,14 @@ protected:
 
     // A network rig prepared as the manager prepares it: bound to the radio
     // (unless `bound` is null), then given the log, its number and its slot.
-    com::ComPtr<IQbRig> makeRig(K4Ip::Discovered radio, bool* bound) {
+    com::ComPtr<IQbRig> makeRig(K4Ip::Discovered radio, bool* bound, unsigned short slot = 0) {
         HRESULT hr = E_FAIL;
         com::ComObject<CQbRig>* object = com::ComObject<CQbRig>::create(&hr, clock.clock());
         EXPECT_EQ(hr, S_OK);
-        if (bound) *bound = object->bind(std::move(radio), 0);
+        if (bound) *bound = object->bind(std::move(radio), slot);
         object->setLog(log);
         object->setInstanceNumber(3);
-        object->setSlot(0);
+        object->setSlot(slot);
         return com::ComPtr<IQbRig>::adopt(object);
     }
 
@@ -128,6 +128,25 @@ TEST_F(NetworkRigTest, ConnectedRigShowsNoErrorAndItsRadioName) {
     ASSERT_EQ(displayInfo(rig.get())->GetRigName(&name), S_OK);
     EXPECT_EQ(platform::ansiFromBstr(name), kRadioName);
     SysFreeString(name);
+}
+
+// The link goes to the address the radio answered from, on its slot's TCP
+// port (not the answer's UDP port); only the low 16 bits of the setting count.
+TEST_F(NetworkRigTest, BindsToTheAnsweringAddressOnThePortOfItsSlot) {
+    LoopbackPeer second;
+    LoopbackPeer third;
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT2", std::to_string(second.port()));
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT3", std::to_string(third.port() + 65536ul));
+    bool bound1 = false;
+    bool bound2 = false;
+    com::ComPtr<IQbRig> slot1 = makeRig(loopbackRadio(), &bound1, 1);
+    com::ComPtr<IQbRig> slot2 = makeRig(loopbackRadio(), &bound2, 2);
+
+    EXPECT_TRUE(bound1);
+    EXPECT_TRUE(second.accept());
+    EXPECT_TRUE(bound2);
+    EXPECT_TRUE(third.accept());
+    EXPECT_FALSE(peer.accept(100ms)) << "slot 0's radio connected only once";
 }
 
 TEST_F(NetworkRigTest, AnswersIUnknownDisplayInfoAndIQbRig) {

@@ -7,14 +7,12 @@
 #include <string>
 #include <thread>
 
-#include <boost/asio/ip/udp.hpp>
+#include <boost/asio/ip/address.hpp>
 #include <gtest/gtest.h>
 
-#include "settings/Settings.h"
 #include "net/RigClient.h"
 #include "net/RigClientImpl.h"
 #include "support/LoopbackPeer.h"
-#include "support/TempIniFolder.h"
 
 namespace {
 
@@ -22,13 +20,8 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using K4Ip::RigClient;
 using testsupport::LoopbackPeer;
-using testsupport::TempIniFolder;
 
-K4Ip::Discovered loopbackRadio() {
-    // The discovery answer's UDP port, which the TCP link must not use.
-    const boost::asio::ip::udp::endpoint from(boost::asio::ip::address_v4::loopback(), 9100);
-    return K4Ip::Discovered(std::make_shared<K4Ip::DiscoveredImpl>(from, "K4 test", "info", "1234"));
-}
+const boost::asio::ip::address kLoopback = boost::asio::ip::address_v4::loopback();
 
 std::string textOf(const std::shared_ptr<std::vector<char>>& bytes) { return {bytes->begin(), bytes->end()}; }
 
@@ -64,44 +57,19 @@ std::string pattern(std::size_t size) {
     return bytes;
 }
 
-void setSlotPort(TempIniFolder& ini, unsigned short slot, unsigned long port) {
-    ini.set(settings::tcpPortKey(slot), std::to_string(port));
-}
-
 class RigClientTest : public ::testing::Test {
 protected:
-    RigClientTest() { setSlotPort(ini, 0, peer.port()); }
     ~RigClientTest() override { client.stop(); }
 
     void connectClient() {
-        client = RigClient(loopbackRadio(), 0);
+        client = RigClient(kLoopback, peer.port());
         ASSERT_TRUE(client.isConnected());
         ASSERT_TRUE(peer.accept());
     }
 
-    TempIniFolder ini;
     LoopbackPeer peer;
     RigClient client;
 };
-
-TEST_F(RigClientTest, ConnectsToTheRadioAddressOnThePortOfItsSlot) {
-    LoopbackPeer second;
-    LoopbackPeer third;
-    setSlotPort(ini, 1, second.port());
-    setSlotPort(ini, 2, third.port() + 65536ul);  // only the low 16 bits count
-
-    connectClient();
-    RigClient slot1(loopbackRadio(), 1);
-    RigClient slot2(loopbackRadio(), 2);
-
-    EXPECT_TRUE(slot1.isConnected());
-    EXPECT_TRUE(second.accept());
-    EXPECT_TRUE(slot2.isConnected());
-    EXPECT_TRUE(third.accept());
-    EXPECT_FALSE(peer.accept(100ms)) << "slot 0 connected only once";
-    slot1.stop();
-    slot2.stop();
-}
 
 TEST_F(RigClientTest, TextsArriveInOrderAndExactlyConcatenated) {
     connectClient();
@@ -220,11 +188,8 @@ TEST_F(RigClientTest, ReconnectAfterStopResumesReadsAndWrites) {
 }
 
 TEST(RigClientLink, RefusedConnectReturnsAfterAboutOneSecondAndRefusesTexts) {
-    TempIniFolder ini;
-    setSlotPort(ini, 0, testsupport::closedPort());
-
     const auto start = Clock::now();
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, testsupport::closedPort());
     const auto waited = Clock::now() - start;
 
     EXPECT_GE(waited, 900ms);
@@ -238,10 +203,8 @@ TEST(RigClientLink, RefusedConnectReturnsAfterAboutOneSecondAndRefusesTexts) {
 }
 
 TEST(RigClientLink, StopWhileTheConnectIsPendingReturnsPromptly) {
-    TempIniFolder ini;
     testsupport::UnansweredListener listener;
-    setSlotPort(ini, 0, listener.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, listener.port());
     ASSERT_FALSE(client.isConnected());
 
     const auto start = Clock::now();
@@ -253,10 +216,8 @@ TEST(RigClientLink, StopWhileTheConnectIsPendingReturnsPromptly) {
 // A reconnect while the previous attempt still waits for an answer ends that
 // attempt (one run slice) instead of waiting for the system to give it up.
 TEST(RigClientLink, ReconnectWhileTheConnectIsPendingEndsThatAttempt) {
-    TempIniFolder ini;
     testsupport::UnansweredListener listener;
-    setSlotPort(ini, 0, listener.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, listener.port());
     ASSERT_FALSE(client.isConnected());
 
     const auto start = Clock::now();
@@ -271,10 +232,8 @@ TEST(RigClientLink, ReconnectWhileTheConnectIsPendingEndsThatAttempt) {
 // A text larger than the socket can take at once goes out in several writes;
 // all of it must arrive, and the next text only after it.
 TEST(RigClientLink, PartialWritesStillDeliverWholeTextsInOrder) {
-    TempIniFolder ini;
     LoopbackPeer slowPeer(4096);
-    setSlotPort(ini, 0, slowPeer.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, slowPeer.port());
     ASSERT_TRUE(client.isConnected());
     ASSERT_TRUE(slowPeer.accept());
 
@@ -298,11 +257,9 @@ TEST(RigClientLink, AnUnboundHandleDoesNothing) {
 // Operations pending when the client stops hold references to it; they must
 // be completed then, not left in the service, or the client is never freed.
 TEST(RigClientLink, AStoppedClientIsFreedWithTheLastReference) {
-    TempIniFolder ini;
     LoopbackPeer peer;
-    setSlotPort(ini, 0, peer.port());
     auto impl = K4Ip::RigClientImpl::create();
-    impl->connect(loopbackRadio(), 0);
+    impl->connect(kLoopback, peer.port());
     ASSERT_TRUE(impl->isConnected());
     ASSERT_TRUE(peer.accept());
     ASSERT_TRUE(impl->send(std::make_shared<std::vector<char>>(3, ';')));
