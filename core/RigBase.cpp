@@ -147,7 +147,9 @@ void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4
         logText("skipped", response);
         return;
     }
-    if (applyResponse(*state, response) == ParseResult::PollComplete) pollPending_ = false;
+    const ParseResult result = applyResponse(*state, response);
+    if (result == ParseResult::PollComplete) pollPending_ = false;
+    if (result == ParseResult::Malformed) logText("malformed", response);
 }
 
 void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {

@@ -34,13 +34,17 @@ TEST_F(ResponseParserTest, FrequencyAnswerOfAnyOtherLengthIsIgnored) {
     EXPECT_EQ(applyResponse(state, "FA;"), ParseResult::Ignored);
 }
 
-TEST_F(ResponseParserTest, FrequencyDigitsStopAtTheFirstNonDigit) {
-    applyResponse(state, "FA00014074x00;");
-    EXPECT_DOUBLE_EQ(state.vfoA, 14074.0 / 1000.0);
-    applyResponse(state, "FB-0000700000;");
-    EXPECT_DOUBLE_EQ(state.vfoB, -700.0);
-    applyResponse(state, "FAxxxxxxxxxxx;");
-    EXPECT_DOUBLE_EQ(state.vfoA, 0.0);
+// A K4 always sends 11 digits; anything else in the value is a garbled
+// answer, and the frequency stays what it was.
+TEST_F(ResponseParserTest, FrequencyValueOfAnythingButElevenDigitsIsMalformed) {
+    applyResponse(state, "FA00014074000;");
+    applyResponse(state, "FB00007012500;");
+    for (const char* answer : {"FA00014x74000;", "FB0000701250x;", "FA 0014074000;", "FB+0007012500;",
+                               "FA-0014074000;", "FBxxxxxxxxxxx;", "FA0000703MD$9;", "FB00007\0" "12500;"}) {
+        EXPECT_EQ(applyResponse(state, std::string(answer, 14)), ParseResult::Malformed) << answer;
+    }
+    EXPECT_DOUBLE_EQ(state.vfoA, 14074.0);
+    EXPECT_DOUBLE_EQ(state.vfoB, 7012.5);
 }
 
 TEST_F(ResponseParserTest, SplitAnswerStoresItsCharacter) {
