@@ -170,6 +170,9 @@ TEST(CommandsTest, FrequencyFieldRoundsHalfHertzUp) {
     EXPECT_EQ(k4command::frequencyField(14074.0), "00014074000");
     EXPECT_EQ(k4command::frequencyField(7010.0004), "00007010000");
     EXPECT_EQ(k4command::frequencyField(7010.0005), "00007010001");
+    // 7000.0025 * 1000 is 7000002.5 in double precision and just below it
+    // in the x87 unit's wider registers: every build must round it up.
+    EXPECT_EQ(k4command::frequencyField(7000.0025), "00007000003");
     EXPECT_EQ(k4command::frequencyField(0.0), "00000000000");
     EXPECT_EQ(k4command::frequencyField(123456789.0), "123456789000");
 }
