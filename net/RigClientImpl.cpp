@@ -44,7 +44,13 @@ std::shared_ptr<RigClientImpl> RigClientImpl::create() { return std::shared_ptr<
 
 RigClientImpl::RigClientImpl() : readBuffer(freshReadBuffer()) {}
 
-RigClientImpl::~RigClientImpl() { stop(); }
+// The last reference may go on the connection thread itself, once its
+// connection has ended, when the owner let go without stop. That thread has
+// nothing left to do but exit: it is let go rather than joined by itself.
+RigClientImpl::~RigClientImpl() {
+    if (connectionThread.get_id() == std::this_thread::get_id()) connectionThread.detach();
+    stop();
+}
 
 void RigClientImpl::connect(const boost::asio::ip::address& address, uint16_t port) {
     stop();
@@ -57,7 +63,9 @@ void RigClientImpl::reconnect() {
         return;
     }
     stopping = false;
-    connectionThread = std::thread([this] { run(); });
+    // The thread holds a reference for its whole life, so the client cannot
+    // be destroyed in the middle of its connection.
+    connectionThread = std::thread([self = shared_from_this()] { self->run(); });
     waitForConnection();
 }
 

@@ -20,9 +20,11 @@
 // reference to the client. Only the host thread starts and joins connection
 // threads, and there is at most one at a time.
 //
-// Lifetime: while a connection runs, its pending operations keep the client
-// alive, so its owner calls stop before letting go of its last reference;
-// a connection leaves no operation behind once it has ended.
+// Lifetime: while a connection runs, its thread and its pending operations
+// keep the client alive, so its owner calls stop before letting go of its
+// last reference; a connection leaves no operation behind once it has ended.
+// An owner that lets go without stop leaves the connection running until the
+// radio ends it; the client is then destroyed on the connection thread.
 #pragma once
 
 #include <atomic>

@@ -271,4 +271,21 @@ TEST(RigClientLink, AStoppedClientIsFreedWithTheLastReference) {
     EXPECT_TRUE(watch.expired());
 }
 
+// A client let go without stop keeps its connection; when the radio ends
+// it, the client is destroyed on its own connection thread, which must not
+// join itself (that aborts the host's process).
+TEST(RigClientLink, AClientLetGoWithoutStopIsFreedWhenTheRadioCloses) {
+    LoopbackPeer peer;
+    auto impl = K4Ip::RigClientImpl::create();
+    impl->connect(kLoopback, peer.port());
+    ASSERT_TRUE(impl->isConnected());
+    ASSERT_TRUE(peer.accept());
+
+    const std::weak_ptr<K4Ip::RigClientImpl> watch = impl;
+    impl.reset();
+    EXPECT_FALSE(watch.expired()) << "the connection keeps its client";
+    peer.closeConnection();
+    EXPECT_TRUE(eventually([&] { return watch.expired(); }));
+}
+
 }  // namespace
