@@ -101,6 +101,7 @@ void RigClientImpl::stop() {
     inbox.clear();
     inboxBytes = 0;
     outbox.clear();
+    outboxBytes = 0;
 }
 
 bool RigClientImpl::send(Bytes text) {
@@ -111,6 +112,17 @@ bool RigClientImpl::send(Bytes text) {
     if (!connected) {
         return false;
     }
+    const bool progressed = std::exchange(writeProgress, false);
+    if (!outbox.empty() && outboxBytes + text->size() > kOutboxLimit) {
+        // The text is refused, never dropped unseen. A radio that took
+        // nothing since the previous text has stopped reading: its link is
+        // given up as lost, and the rig's refusals lead to a reconnect.
+        if (!progressed) {
+            stopping = true;
+        }
+        return false;
+    }
+    outboxBytes += text->size();
     outbox.push_back(std::move(text));
     if (!writing) {
         boost::asio::post(ioContext, [self = shared_from_this()] { self->doWrite(); });
@@ -187,10 +199,13 @@ void RigClientImpl::onConnect(const error_code& error) {
             return;
         }
         connected = true;
+        writeProgress = true;
         connectedChanged.notify_all();
     }
     disableSendCoalescing();
     startRead();
+    // Texts left queued by the previous connection go out first.
+    doWrite();
 }
 
 // A command the radio does not answer ("TX;") leaves its segment waiting for
@@ -247,6 +262,7 @@ void RigClientImpl::doWrite() {
         writing = true;
         text = std::move(outbox.front());
         outbox.pop_front();
+        outboxBytes -= text->size();
     }
     writeFrom(std::move(text), 0);
 }
@@ -269,6 +285,9 @@ void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes te
     {
         std::lock_guard<std::mutex> lock(mutex);
         writing = false;
+        if (!error) {
+            writeProgress = true;
+        }
     }
     if (error) {
         stopping = true;

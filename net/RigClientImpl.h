@@ -13,12 +13,12 @@
 //   reconnect: wait on
 //     connectedChanged (<= 1 s)  <---   `connected` set / cleared + notify
 //
-// `mutex` guards inbox, outbox, writing and every change of `connected`; it
-// is held only for those short steps and never across I/O. `stopping` and
-// `connected` are atomic and also read without it. Every completion handler
-// and posted function runs on the connection thread and holds a shared
-// reference to the client. Only the host thread starts and joins connection
-// threads, and there is at most one at a time.
+// `mutex` guards inbox, outbox, writing, writeProgress and every change of
+// `connected`; it is held only for those short steps and never across I/O.
+// `stopping` and `connected` are atomic and also read without it. Every
+// completion handler and posted function runs on the connection thread and
+// holds a shared reference to the client. Only the host thread starts and
+// joins connection threads, and there is at most one at a time.
 //
 // Lifetime: while a connection runs, its thread and its pending operations
 // keep the client alive, so its owner calls stop before letting go of its
@@ -48,6 +48,9 @@ class RigClientImpl : public std::enable_shared_from_this<RigClientImpl> {
 public:
     static constexpr std::size_t kReadSize = 64;
     static constexpr std::size_t kInboxLimit = 0x4000;
+    // Bytes of texts waiting to be written; a text that would go past it is
+    // refused (one text is always taken while none waits).
+    static constexpr std::size_t kOutboxLimit = 0x4000;
 
     static std::shared_ptr<RigClientImpl> create();
     ~RigClientImpl();
@@ -64,7 +67,9 @@ public:
     void stop();
 
     bool isConnected() const { return connected; }
-    // Queues the text for the connection thread; false while not connected.
+    // Queues the text for the connection thread; false while not connected
+    // and while the queue is full. A full queue that the radio has not
+    // shortened since the previous text ends the link as lost.
     bool send(Bytes text);
     // Every byte received and not yet fetched, oldest first; never null.
     Bytes receive();
@@ -99,7 +104,9 @@ private:
     std::deque<Bytes> inbox;
     std::size_t inboxBytes = 0;
     std::deque<Bytes> outbox;
+    std::size_t outboxBytes = 0;
     bool writing = false;
+    bool writeProgress = false;  // a write has completed, or the connection begun, since the previous send
     std::mutex mutex;
     std::condition_variable connectedChanged;
     std::thread connectionThread;

@@ -239,8 +239,44 @@ TEST(RigClientLink, PartialWritesStillDeliverWholeTextsInOrder) {
 
     const std::string large = pattern(8 << 20) + ";";
     ASSERT_TRUE(client.send(large));
+    // Once its first bytes arrive the large text is being written, and the
+    // next one waits behind it.
+    std::string received = slowPeer.read(1);
     ASSERT_TRUE(client.send("FB;"));
-    EXPECT_TRUE(slowPeer.read(large.size() + 3, 15000ms) == large + "FB;");
+    received += slowPeer.read(large.size() + 2, 15000ms);
+    EXPECT_TRUE(received == large + "FB;");
+    client.stop();
+}
+
+// A radio that accepts the link but never reads: texts queue up to the
+// bound, the texts past it are refused (never dropped unseen), and the link
+// is given up as lost. The next connection writes the queued texts first
+// and then takes new ones.
+TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
+    LoopbackPeer radio(4096);
+    RigClient client(kLoopback, radio.port());
+    ASSERT_TRUE(client.isConnected());
+    ASSERT_TRUE(radio.accept());
+
+    const std::string poll = "FA;FB;FT;MD;MD$;";
+    int refused = 0;
+    for (int i = 0; i < 400000 && client.isConnected(); ++i) {
+        if (!client.send(poll)) {
+            ++refused;
+            std::this_thread::sleep_for(1ms);  // time for the connection thread to give up
+        }
+    }
+    ASSERT_FALSE(client.isConnected());
+    EXPECT_GT(refused, 0);
+
+    client.reconnect();
+    ASSERT_TRUE(radio.accept());
+    const std::string last = "FA00014074000;;;";  // as long as a poll, so that reads stay aligned
+    EXPECT_TRUE(eventually([&] { return client.send(last); }));
+    std::string chunk;
+    for (int i = 0; i < 2000 && (chunk = radio.read(poll.size())) == poll; ++i) {
+    }
+    EXPECT_EQ(chunk, last);
     client.stop();
 }
 
