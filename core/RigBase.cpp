@@ -158,6 +158,11 @@ void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {
     rxBuffer_.append(bytes.data(), bytes.size());
 }
 
+void CQbRigBase::dropUnfinishedResponse() {
+    const std::string dropped = rxBuffer_.dropUnfinished();
+    if (!dropped.empty()) logText("dropped", dropped);
+}
+
 void CQbRigBase::logText(const char* message, const std::string& text) {
     if (logging()) log_->writeText(instanceNumber_, message, text, true);
 }

@@ -40,6 +40,8 @@ protected:
     bool collectReceivedBytes() override;
 
 private:
+    void renewLink();
+
     std::string radioName_;
     int32_t writeFailures_ = 0;
     K4Ip::RigClient client_;

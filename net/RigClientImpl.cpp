@@ -10,8 +10,9 @@
 //   connection thread: run() and every handler, one at a time
 //     - onConnect sets `connected`; onRead appends to inbox; doWrite/onWrite
 //       take texts from outbox, one write in flight.
-//     - at the end: close the socket, clear `connected` (notify), then run
-//       the cancelled completions so that none is left in the service.
+//     - at the end: close the socket, run the cancelled completions, clear
+//       `connected` (notify), then run those posted meanwhile, so that none
+//       is left in the service.
 //
 // No lock is held while an I/O operation starts or a handler runs.
 #include "net/RigClientImpl.h"
@@ -165,9 +166,15 @@ void RigClientImpl::closeSocket() {
     }
 }
 
+// The completions still queued (a read that had already arrived among them)
+// run while the link still counts as up: once `connected` reads false, the
+// connection has stored every byte it received, so that the rig can tell
+// them from the next connection's. A write that send posted until then is
+// drained after.
 void RigClientImpl::endConnection() {
     stopping = true;
     socket.reset();
+    drainCancelledOperations();
     {
         std::lock_guard<std::mutex> lock(mutex);
         connected = false;

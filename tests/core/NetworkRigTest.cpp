@@ -223,6 +223,48 @@ TEST_F(NetworkRigTest, TenthRefusalInARowReconnectsOnce) {
     EXPECT_TRUE(peer.accept());
 }
 
+// A link lost in the middle of an answer: when the rig renews it, the part
+// of that answer is dropped wherever it lies (fetched by the rig, still in
+// the client, or split between them), so that it is not joined to the new
+// link's first answer ("FA0000703" + "MD1;"); the complete answers before
+// it still count.
+TEST_F(NetworkRigTest, RenewedLinkDropsTheAnswerTheLostOneLeftUnfinished) {
+    struct Case {
+        const char* fetched;
+        const char* unfetched;
+        double vfoA;
+    };
+    for (const Case& c : {Case{"FA00007010000;FA0000703", "", 7010.0}, Case{"", "FA00007010000;FA0000703", 7010.0},
+                          Case{"FA00007010000;FA0000", "7020000;FA00", 7020.0}}) {
+        SCOPED_TRACE(std::string(c.fetched) + "|" + c.unfetched);
+        bool bound = false;
+        com::ComPtr<IQbRig> renewed = makeRig(loopbackRadio(), &bound);
+        ASSERT_TRUE(bound);
+        ASSERT_TRUE(peer.accept());
+        if (*c.fetched) {
+            ASSERT_TRUE(peer.write(c.fetched));
+            ASSERT_TRUE(eventually([&] {
+                check(renewed.get());
+                return frequencyOf(renewed.get()).rcv == 7010.0;
+            }));
+        }
+        if (*c.unfetched) {
+            ASSERT_TRUE(peer.write(c.unfetched));
+        }
+        peer.closeConnection();
+        ASSERT_TRUE(eventually([&] { return status(renewed.get()).isError == 1; }));
+
+        for (int i = 0; i < 10; ++i) renewed->ClearRIT();
+        ASSERT_TRUE(peer.accept());
+        ASSERT_TRUE(peer.write("MD1;"));
+        EXPECT_TRUE(eventually([&] {
+            check(renewed.get());
+            return frequencyOf(renewed.get()).mode == 1;
+        }));
+        EXPECT_DOUBLE_EQ(frequencyOf(renewed.get()).rcv, c.vfoA);
+    }
+}
+
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {
     loseTheLink();
     LONG time = 0;

@@ -140,6 +140,18 @@ TEST(ReceiveBufferTest, CutsResponsesAndKeepsThePartialOne) {
     EXPECT_EQ(buffer.takeResponse(), "");
 }
 
+TEST(ReceiveBufferTest, DropUnfinishedKeepsEveryCompleteResponse) {
+    ReceiveBuffer buffer;
+    buffer.append("FT0;MD2;FA0001", 14);
+    EXPECT_EQ(buffer.takeResponse(), "FT0;");
+    EXPECT_EQ(buffer.dropUnfinished(), "FA0001");
+    EXPECT_EQ(buffer.dropUnfinished(), "");
+    buffer.append("FB", 2);
+    EXPECT_EQ(buffer.takeResponse(), "MD2;");
+    EXPECT_EQ(buffer.dropUnfinished(), "FB");
+    EXPECT_EQ(buffer.size(), 0u);
+}
+
 TEST(ReceiveBufferTest, StrayBytesBecomeTheStartOfTheNextResponse) {
     ReceiveBuffer buffer;
     buffer.append("\r\nFT1;", 6);
