@@ -223,6 +223,29 @@ TEST_F(NetworkRigTest, TenthRefusalInARowReconnectsOnce) {
     EXPECT_TRUE(peer.accept());
 }
 
+// Only refusals in a row count: a link that came back (here by binding
+// afresh) and took a text starts the count again.
+TEST_F(NetworkRigTest, AnAcceptedSendStartsTheRefusalCountAgain) {
+    loseTheLink();
+    xmit(9);
+    ASSERT_TRUE(static_cast<CQbRig*>(rig.get())->bind(loopbackRadio(), 0));
+    ASSERT_TRUE(peer.accept());
+    xmit(1);
+    EXPECT_EQ(peer.read(3), "RX;");
+    loseTheLink();
+    xmit(9);
+    EXPECT_FALSE(peer.accept(kShortWait));
+}
+
+// The Set's text was refused, but its confirmation is still awaited (until
+// the set times out): the next poll is held back as after any Set.
+TEST_F(NetworkRigTest, SetWhileTheLinkIsDownStillCountsForTheGate) {
+    loseTheLink();
+    LONG time = 0;
+    ASSERT_EQ(rig->Set(14074.0, 14074.0, 2, 0, 0, &time), S_OK);
+    EXPECT_EQ(launch(rig.get()), -1);
+}
+
 // A link lost in the middle of an answer: when the rig renews it, the part
 // of that answer is dropped wherever it lies (fetched by the rig, still in
 // the client, or split between them), so that it is not joined to the new

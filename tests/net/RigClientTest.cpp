@@ -148,6 +148,21 @@ TEST_F(RigClientTest, UnfetchedBytesKeepTheNewest16384FromAChunkBoundary) {
     EXPECT_EQ(kept, sent.substr(sent.size() - kept.size()));
 }
 
+// The bound at its edge. Each block is one write of the peer and arrives at
+// once, so the client reads it in full 64-byte chunks: 16384 bytes are all
+// kept, and of 16448 exactly the newest 16384 (the oldest chunk goes).
+TEST_F(RigClientTest, UnfetchedBytesAtTheBoundAreKeptExactly) {
+    for (const std::size_t sent : {std::size_t{16384}, std::size_t{16448}}) {
+        client.stop();
+        connectClient();
+        const std::string bytes = pattern(sent);
+        ASSERT_TRUE(peer.write(bytes));
+        peer.closeConnection();
+        ASSERT_TRUE(eventually([&] { return !client.isConnected(); }));
+        EXPECT_TRUE(textOf(client.receive()) == bytes.substr(sent - 16384)) << sent << " bytes sent";
+    }
+}
+
 TEST_F(RigClientTest, ReconnectOnAConnectedClientReturnsAtOnceAndKeepsTheLink) {
     connectClient();
     const auto start = Clock::now();
