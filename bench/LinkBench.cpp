@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,13 +22,10 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/ip/udp.hpp>
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
 
-#include "settings/Settings.h"
 #include "net/RigClient.h"
-#include "platform/Profile.h"
 
 namespace {
 
@@ -87,31 +83,14 @@ private:
     std::thread thread_;
 };
 
-K4Ip::Discovered loopbackRadio() {
-    const boost::asio::ip::udp::endpoint from(boost::asio::ip::address_v4::loopback(), 9100);
-    return K4Ip::Discovered(std::make_shared<K4Ip::DiscoveredImpl>(from, "K4 bench", "", "bench"));
-}
-
-// Points the settings at a folder of their own, with the peer's port for
-// slot 0; returns the folder for removal.
-std::filesystem::path useTemporarySettings(unsigned short port) {
-    static std::string variable;
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("qbox-link-bench-" + std::to_string(std::time(nullptr)));
-    std::filesystem::create_directories(folder);
-    variable = "QBOX_INI_DIR=" + folder.string();
-    putenv(&variable[0]);
-    WritePrivateProfileStringA(settings::kSection, settings::tcpPortKey(0).c_str(), std::to_string(port).c_str(),
-                               settings::kFile);
-    return folder;
-}
+const boost::asio::ip::address kLoopback = boost::asio::ip::address_v4::loopback();
 
 double processCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-double cpuShareWhileIdle(std::size_t clients, std::chrono::seconds span) {
+double cpuShareWhileIdle(unsigned short port, std::size_t clients, std::chrono::seconds span) {
     std::vector<K4Ip::RigClient> connected;
     for (std::size_t i = 0; i < clients; ++i) {
-        connected.emplace_back(loopbackRadio(), 0);
+        connected.emplace_back(kLoopback, port);
         if (!connected.back().isConnected()) {
             std::fprintf(stderr, "client %zu did not connect\n", i);
             std::exit(1);
@@ -141,8 +120,8 @@ Latency summarise(std::vector<double> samples) {
 
 // The host polls receive without sleeping, as a rig whose Check is called
 // in a tight loop; the figure is the client's own added latency.
-Latency clientRoundTrip(int rounds) {
-    K4Ip::RigClient client(loopbackRadio(), 0);
+Latency clientRoundTrip(unsigned short port, int rounds) {
+    K4Ip::RigClient client(kLoopback, port);
     std::vector<double> samples;
     for (int i = 0; i < rounds; ++i) {
         const auto start = Clock::now();
@@ -179,21 +158,19 @@ Latency plainRoundTrip(unsigned short port, int rounds) {
 int main(int argc, char** argv) {
     const std::chrono::seconds span(argc > 1 ? std::atoi(argv[1]) : 5);
     AnsweringPeer peer;
-    const auto settingsFolder = useTemporarySettings(peer.port());
 
     std::printf("idle link cost over %lld s (CPU time per wall second, %% of one core)\n",
                 static_cast<long long>(span.count()));
     for (std::size_t clients : {0, 1, 10, 50}) {
-        std::printf("  %2zu clients: %6.3f %%\n", clients, 100.0 * cpuShareWhileIdle(clients, span));
+        std::printf("  %2zu clients: %6.3f %%\n", clients, 100.0 * cpuShareWhileIdle(peer.port(), clients, span));
     }
 
     const int rounds = 5000;
-    const Latency viaClient = clientRoundTrip(rounds);
+    const Latency viaClient = clientRoundTrip(peer.port(), rounds);
     const Latency plain = plainRoundTrip(peer.port(), rounds);
     std::printf("round trip \"%s\" -> \"%s\" over loopback, %d rounds (microseconds)\n", kCommand.c_str(),
                 kAnswer.c_str(), rounds);
     std::printf("  rig client:      median %8.1f  p99 %8.1f\n", viaClient.median_us, viaClient.p99_us);
     std::printf("  plain TCP:       median %8.1f  p99 %8.1f\n", plain.median_us, plain.p99_us);
-    std::filesystem::remove_all(settingsFolder);
     return 0;
 }

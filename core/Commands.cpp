@@ -24,19 +24,10 @@ std::string fixedTwoDecimals(double value) {
     return text.str();
 }
 
-// Rounds an intermediate result to double precision. The 32-bit build
-// computes on the x87 unit, whose registers may hold more precision than a
-// double (the control word is the host's); rounding each step makes the
-// hertz value the same in every build.
-double asDouble(double value) {
-    volatile double stored = value;
-    return stored;
-}
-
 }  // namespace
 
 int64_t hertzFromKilohertz(double kHz) {
-    const double hertz = std::trunc(asDouble(asDouble(kHz * 1000.0) + 0.5));
+    const double hertz = std::trunc(kHz * 1000.0 + 0.5);
     if (std::isnan(hertz)) return 0;
     if (hertz >= kTwoTo63) return std::numeric_limits<int64_t>::max();
     if (hertz < -kTwoTo63) return std::numeric_limits<int64_t>::min();

@@ -28,6 +28,16 @@ void ReceiveBuffer::keepNewest(size_t cap) {
     dropConsumed();
 }
 
+std::string ReceiveBuffer::dropUnfinished() {
+    if (size() == 0) return std::string();
+    const char* front = bytes_.data() + start_;
+    size_t finished = size();
+    while (finished > 0 && front[finished - 1] != ';') --finished;
+    std::string dropped(front + finished, front + size());
+    bytes_.resize(start_ + finished);
+    return dropped;
+}
+
 void ReceiveBuffer::dropConsumed() {
     if (start_ == 0) return;
     bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(start_));

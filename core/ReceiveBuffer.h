@@ -18,6 +18,9 @@ public:
     size_t size() const { return bytes_.size() - start_; }
     // Drops the oldest bytes so that at most `cap` remain.
     void keepNewest(size_t cap);
+    // Drops the bytes after the last ';' (all of them when there is none),
+    // the start of a response that will never be finished; returns them.
+    std::string dropUnfinished();
 
 private:
     void dropConsumed();

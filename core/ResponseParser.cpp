@@ -2,37 +2,38 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "core/ModeTable.h"
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr size_t kFrequencyDigits = 11;
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The integer that follows the two-letter command, read as the C library
-// reads a decimal integer (leading white space, an optional sign, then
-// digits up to the first non-digit). An answer form has 11 characters before
-// its ';', so the value cannot overflow.
-int64_t hertzOf(const std::string& response) {
-    size_t i = 2;
-    while (i < response.size() && isSpace(response[i])) ++i;
-    bool negative = false;
-    if (i < response.size() && (response[i] == '+' || response[i] == '-')) negative = response[i++] == '-';
+// The hertz of a frequency answer ("FA00014074000;"): the 11 characters after
+// the command, every one an ASCII digit. A blank, a sign or any other byte
+// among them gives none: the answer was garbled on its way.
+std::optional<int64_t> hertzOf(const std::string& response) {
     int64_t value = 0;
-    for (; i < response.size() && isDigit(response[i]); ++i) value = value * 10 + (response[i] - '0');
-    return negative ? -value : value;
+    for (size_t i = 2; i < 2 + kFrequencyDigits; ++i) {
+        if (!isDigit(response[i])) return std::nullopt;
+        value = value * 10 + (response[i] - '0');
+    }
+    return value;
 }
 
-ParseResult applyVfoA(K4State& state, const std::string& response) {
-    state.vfoA = static_cast<double>(hertzOf(response)) * 0.001;
+ParseResult applyFrequency(double& vfo, const std::string& response) {
+    const std::optional<int64_t> hertz = hertzOf(response);
+    if (!hertz) return ParseResult::Malformed;
+    vfo = static_cast<double>(*hertz) * 0.001;
     return ParseResult::Applied;
 }
 
-ParseResult applyVfoB(K4State& state, const std::string& response) {
-    state.vfoB = static_cast<double>(hertzOf(response)) * 0.001;
-    return ParseResult::Applied;
-}
+ParseResult applyVfoA(K4State& state, const std::string& response) { return applyFrequency(state.vfoA, response); }
+
+ParseResult applyVfoB(K4State& state, const std::string& response) { return applyFrequency(state.vfoB, response); }
 
 ParseResult applySplit(K4State& state, const std::string& response) {
     state.splitChar = response[2];

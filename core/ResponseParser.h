@@ -1,7 +1,8 @@
 // Applies one response of the radio to the rig's state. Only the answers to
 // the poll string are understood: FA and FB (frequency in hertz, 11 digits),
 // FT (split), MD (mode) and MD$ (sub receiver mode, the last answer of a
-// poll). Anything else is ignored.
+// poll). Anything else is ignored, and so is a frequency answer with anything
+// but digits in its value.
 #pragma once
 
 #include <string>
@@ -12,6 +13,7 @@ enum class ParseResult {
     Ignored,       // no known answer form; the state is unchanged
     Applied,       // the state took the answer
     PollComplete,  // the "MD$" answer that ends a poll was applied
+    Malformed,     // a frequency answer whose 11 characters are not all digits; the state is unchanged
 };
 
 ParseResult applyResponse(K4State& state, const std::string& response);

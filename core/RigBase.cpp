@@ -147,13 +147,20 @@ void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4
         logText("skipped", response);
         return;
     }
-    if (applyResponse(*state, response) == ParseResult::PollComplete) pollPending_ = false;
+    const ParseResult result = applyResponse(*state, response);
+    if (result == ParseResult::PollComplete) pollPending_ = false;
+    if (result == ParseResult::Malformed) logText("malformed", response);
 }
 
 void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {
     if (bytes.empty()) return;
     if (logging()) log_->writeBytes(instanceNumber_, "Check", bytes);
     rxBuffer_.append(bytes.data(), bytes.size());
+}
+
+void CQbRigBase::dropUnfinishedResponse() {
+    const std::string dropped = rxBuffer_.dropUnfinished();
+    if (!dropped.empty()) logText("dropped", dropped);
 }
 
 void CQbRigBase::logText(const char* message, const std::string& text) {

@@ -58,6 +58,9 @@ protected:
     virtual void processResponse(const std::string& response, std::shared_ptr<K4State> state);
 
     void acceptReceived(const std::vector<char>& bytes);
+    // Before a new link to the radio: the start of an answer that the old
+    // link never finished must not be joined to the new link's first one.
+    void dropUnfinishedResponse();
     void logText(const char* message, const std::string& text);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "com/Guard.h"
 #include "platform/Text.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ bool CQbRig::bind(K4Ip::Discovered radio, unsigned short slot) {
     // A client's pending operations keep it alive until it is stopped, so
     // the one being replaced is stopped first rather than left running.
     client_.stop();
-    client_ = K4Ip::RigClient(std::move(radio), slot);
+    client_ = K4Ip::RigClient(radio.from().address(), settings::tcpPort(slot));
     return client_.isConnected();
 }
 
@@ -58,11 +59,21 @@ bool CQbRig::writeCommandString(const std::string& text) {
     if (sent) {
         writeFailures_ = 0;
     } else if (++writeFailures_ >= kRefusalsBeforeReconnect) {
-        client_.reconnect();
+        renewLink();
         writeFailures_ = 0;
     }
     logText("writeCommandString", text);
     return sent;
+}
+
+// Once the client reports the link down, its connection has stored every
+// byte it received: those are taken first, so that the complete answers
+// among them still count, and the answer the radio did not finish is
+// dropped before the new connection's bytes can follow it.
+void CQbRig::renewLink() {
+    acceptReceived(*client_.receive());
+    dropUnfinishedResponse();
+    client_.reconnect();
 }
 
 bool CQbRig::collectReceivedBytes() {

@@ -19,8 +19,9 @@ class CQbRig : public CQbRigBase, public IQbRigDisplayInfo {
 public:
     static const com::InterfaceTable<CQbRig>& interfaces();
 
-    // Connects to the radio (waiting up to one second) and records its name;
-    // true when the link is up. Replaces any earlier client.
+    // Connects to the address the radio answered discovery from, on the
+    // slot's TCP port from the settings (waiting up to one second), and
+    // records its name; true when the link is up. Replaces any earlier client.
     bool bind(K4Ip::Discovered radio, unsigned short slot);
 
     // The network rig has no use for a serial port: both arguments are ignored.
@@ -39,6 +40,8 @@ protected:
     bool collectReceivedBytes() override;
 
 private:
+    void renewLink();
+
     std::string radioName_;
     int32_t writeFailures_ = 0;
     K4Ip::RigClient client_;

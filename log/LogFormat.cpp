@@ -62,10 +62,7 @@ void appendHex(std::string& entry, const char* data, size_t length) {
 
 }  // namespace
 
-int64_t elapsedMillis(int64_t elapsedNanos) {
-    const float nanos = static_cast<float>(static_cast<double>(elapsedNanos));
-    return static_cast<int64_t>(nanos / 1e9 * 1000);
-}
+int64_t elapsedMillis(int64_t elapsedNanos) { return elapsedNanos / 1'000'000; }
 
 std::string header(int id, int64_t millis) { return rightAligned(id, 3) + rightAligned(millis, 6) + ' '; }
 

@@ -17,8 +17,9 @@ inline constexpr size_t kPathBuffer = 2048;
 // Data lines end when their count of characters reaches this column.
 inline constexpr size_t kLineWidth = 80;
 
-// Whole milliseconds of an elapsed time in nanoseconds, computed through a
-// single-precision float as the log has always shown them.
+// Whole milliseconds of an elapsed time in nanoseconds, truncated toward
+// zero. Integer arithmetic, so that an interval of exactly N ms shows N in
+// every build.
 int64_t elapsedMillis(int64_t elapsedNanos);
 
 // The writer's id right-aligned in 3 columns, the milliseconds in 6, and a

@@ -4,8 +4,8 @@
 
 namespace K4Ip {
 
-RigClient::RigClient(Discovered radio, unsigned short slot) : impl_(RigClientImpl::create()) {
-    impl_->connect(radio, slot);
+RigClient::RigClient(const boost::asio::ip::address& address, uint16_t port) : impl_(RigClientImpl::create()) {
+    impl_->connect(address, port);
 }
 
 bool RigClient::isConnected() const { return impl_ && impl_->isConnected(); }

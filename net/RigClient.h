@@ -7,11 +7,12 @@
 // in net/RigClientImpl.h.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "discovery/Discovered.h"
+#include <boost/asio/ip/address.hpp>
 
 namespace K4Ip {
 
@@ -20,9 +21,9 @@ class RigClientImpl;
 class RigClient {
 public:
     RigClient() = default;
-    // Starts connecting to the radio's address on the slot's TCP port and
-    // returns once connected, or after one second at most.
-    RigClient(Discovered radio, unsigned short slot);
+    // Starts connecting to the radio's address and TCP port and returns once
+    // connected, or after one second at most.
+    RigClient(const boost::asio::ip::address& address, uint16_t port);
 
     bool isConnected() const;
     // Every byte received since the previous call, in order; never null.

@@ -10,8 +10,9 @@
 //   connection thread: run() and every handler, one at a time
 //     - onConnect sets `connected`; onRead appends to inbox; doWrite/onWrite
 //       take texts from outbox, one write in flight.
-//     - at the end: close the socket, clear `connected` (notify), then run
-//       the cancelled completions so that none is left in the service.
+//     - at the end: close the socket, run the cancelled completions, clear
+//       `connected` (notify), then run those posted meanwhile, so that none
+//       is left in the service.
 //
 // No lock is held while an I/O operation starts or a handler runs.
 #include "net/RigClientImpl.h"
@@ -22,7 +23,6 @@
 
 #include <boost/asio/post.hpp>
 
-#include "settings/Settings.h"
 #include "net/RunLoop.h"
 
 namespace K4Ip {
@@ -45,11 +45,17 @@ std::shared_ptr<RigClientImpl> RigClientImpl::create() { return std::shared_ptr<
 
 RigClientImpl::RigClientImpl() : readBuffer(freshReadBuffer()) {}
 
-RigClientImpl::~RigClientImpl() { stop(); }
-
-void RigClientImpl::connect(const Discovered& radio, unsigned short slot) {
+// The last reference may go on the connection thread itself, once its
+// connection has ended, when the owner let go without stop. That thread has
+// nothing left to do but exit: it is let go rather than joined by itself.
+RigClientImpl::~RigClientImpl() {
+    if (connectionThread.get_id() == std::this_thread::get_id()) connectionThread.detach();
     stop();
-    endpoint = tcp::endpoint(radio.from().address(), settings::tcpPort(slot));
+}
+
+void RigClientImpl::connect(const boost::asio::ip::address& address, uint16_t port) {
+    stop();
+    endpoint = tcp::endpoint(address, port);
     reconnect();
 }
 
@@ -58,7 +64,9 @@ void RigClientImpl::reconnect() {
         return;
     }
     stopping = false;
-    connectionThread = std::thread([this] { run(); });
+    // The thread holds a reference for its whole life, so the client cannot
+    // be destroyed in the middle of its connection.
+    connectionThread = std::thread([self = shared_from_this()] { self->run(); });
     waitForConnection();
 }
 
@@ -94,6 +102,7 @@ void RigClientImpl::stop() {
     inbox.clear();
     inboxBytes = 0;
     outbox.clear();
+    outboxBytes = 0;
 }
 
 bool RigClientImpl::send(Bytes text) {
@@ -104,6 +113,17 @@ bool RigClientImpl::send(Bytes text) {
     if (!connected) {
         return false;
     }
+    const bool progressed = std::exchange(writeProgress, false);
+    if (!outbox.empty() && outboxBytes + text->size() > kOutboxLimit) {
+        // The text is refused, never dropped unseen. A radio that took
+        // nothing since the previous text has stopped reading: its link is
+        // given up as lost, and the rig's refusals lead to a reconnect.
+        if (!progressed) {
+            stopping = true;
+        }
+        return false;
+    }
+    outboxBytes += text->size();
     outbox.push_back(std::move(text));
     if (!writing) {
         boost::asio::post(ioContext, [self = shared_from_this()] { self->doWrite(); });
@@ -146,9 +166,15 @@ void RigClientImpl::closeSocket() {
     }
 }
 
+// The completions still queued (a read that had already arrived among them)
+// run while the link still counts as up: once `connected` reads false, the
+// connection has stored every byte it received, so that the rig can tell
+// them from the next connection's. A write that send posted until then is
+// drained after.
 void RigClientImpl::endConnection() {
     stopping = true;
     socket.reset();
+    drainCancelledOperations();
     {
         std::lock_guard<std::mutex> lock(mutex);
         connected = false;
@@ -180,10 +206,13 @@ void RigClientImpl::onConnect(const error_code& error) {
             return;
         }
         connected = true;
+        writeProgress = true;
         connectedChanged.notify_all();
     }
     disableSendCoalescing();
     startRead();
+    // Texts left queued by the previous connection go out first.
+    doWrite();
 }
 
 // A command the radio does not answer ("TX;") leaves its segment waiting for
@@ -240,6 +269,7 @@ void RigClientImpl::doWrite() {
         writing = true;
         text = std::move(outbox.front());
         outbox.pop_front();
+        outboxBytes -= text->size();
     }
     writeFrom(std::move(text), 0);
 }
@@ -262,6 +292,9 @@ void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes te
     {
         std::lock_guard<std::mutex> lock(mutex);
         writing = false;
+        if (!error) {
+            writeProgress = true;
+        }
     }
     if (error) {
         stopping = true;

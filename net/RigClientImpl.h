@@ -13,21 +13,24 @@
 //   reconnect: wait on
 //     connectedChanged (<= 1 s)  <---   `connected` set / cleared + notify
 //
-// `mutex` guards inbox, outbox, writing and every change of `connected`; it
-// is held only for those short steps and never across I/O. `stopping` and
-// `connected` are atomic and also read without it. Every completion handler
-// and posted function runs on the connection thread and holds a shared
-// reference to the client. Only the host thread starts and joins connection
-// threads, and there is at most one at a time.
+// `mutex` guards inbox, outbox, writing, writeProgress and every change of
+// `connected`; it is held only for those short steps and never across I/O.
+// `stopping` and `connected` are atomic and also read without it. Every
+// completion handler and posted function runs on the connection thread and
+// holds a shared reference to the client. Only the host thread starts and
+// joins connection threads, and there is at most one at a time.
 //
-// Lifetime: while a connection runs, its pending operations keep the client
-// alive, so its owner calls stop before letting go of its last reference;
-// a connection leaves no operation behind once it has ended.
+// Lifetime: while a connection runs, its thread and its pending operations
+// keep the client alive, so its owner calls stop before letting go of its
+// last reference; a connection leaves no operation behind once it has ended.
+// An owner that lets go without stop leaves the connection running until the
+// radio ends it; the client is then destroyed on the connection thread.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -37,8 +40,6 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
-#include "discovery/Discovered.h"
-
 namespace K4Ip {
 
 using Bytes = std::shared_ptr<std::vector<char>>;
@@ -47,15 +48,18 @@ class RigClientImpl : public std::enable_shared_from_this<RigClientImpl> {
 public:
     static constexpr std::size_t kReadSize = 64;
     static constexpr std::size_t kInboxLimit = 0x4000;
+    // Bytes of texts waiting to be written; a text that would go past it is
+    // refused (one text is always taken while none waits).
+    static constexpr std::size_t kOutboxLimit = 0x4000;
 
     static std::shared_ptr<RigClientImpl> create();
     ~RigClientImpl();
     RigClientImpl(const RigClientImpl&) = delete;
     RigClientImpl& operator=(const RigClientImpl&) = delete;
 
-    // Ends any connection, then connects to the radio's address on the
-    // slot's TCP port, waiting up to one second for the link.
-    void connect(const Discovered& radio, unsigned short slot);
+    // Ends any connection, then connects to the radio's address and TCP
+    // port, waiting up to one second for the link.
+    void connect(const boost::asio::ip::address& address, uint16_t port);
     // Starts a new connection unless one is established, waiting up to one
     // second for it. A connection still trying to connect is ended first.
     void reconnect();
@@ -63,7 +67,9 @@ public:
     void stop();
 
     bool isConnected() const { return connected; }
-    // Queues the text for the connection thread; false while not connected.
+    // Queues the text for the connection thread; false while not connected
+    // and while the queue is full. A full queue that the radio has not
+    // shortened since the previous text ends the link as lost.
     bool send(Bytes text);
     // Every byte received and not yet fetched, oldest first; never null.
     Bytes receive();
@@ -98,7 +104,9 @@ private:
     std::deque<Bytes> inbox;
     std::size_t inboxBytes = 0;
     std::deque<Bytes> outbox;
+    std::size_t outboxBytes = 0;
     bool writing = false;
+    bool writeProgress = false;  // a write has completed, or the connection begun, since the previous send
     std::mutex mutex;
     std::condition_variable connectedChanged;
     std::thread connectionThread;

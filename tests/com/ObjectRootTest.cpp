@@ -56,6 +56,15 @@ TEST_F(ObjectRootTest, LiveObjectHoldsOneModuleLockAndReleasesItWithTheLastRefer
     EXPECT_EQ(census.destroyed, 1);
 }
 
+// The class's own destructor runs after ComObject's, which gives the
+// object's lock back: the module must stay locked until the object is gone.
+TEST_F(ObjectRootTest, ModuleStaysLockedWhileTheObjectTearsItselfDown) {
+    createFirst().reset();
+    EXPECT_EQ(census.destroyed, 1);
+    EXPECT_GE(census.locksInFinalRelease - ModuleLock::count(), 1);
+    EXPECT_GE(census.locksInDestructor - ModuleLock::count(), 1);
+}
+
 TEST_F(ObjectRootTest, EveryInterfaceGivesTheSameIdentityAndSharesTheCount) {
     ComPtr<IFirst> first = createFirst();
     ComPtr<ISecond> second;

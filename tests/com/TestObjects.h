@@ -38,6 +38,8 @@ struct Census {
     int destroyed = 0;
     HRESULT finalConstructResult = S_OK;
     bool throwInConstructor = false;
+    long locksInFinalRelease = -1;  // the module's lock count seen there
+    long locksInDestructor = -1;
 };
 inline Census census;
 
@@ -47,7 +49,10 @@ public:
         if (census.throwInConstructor) throw 42;
         ++census.constructed;
     }
-    ~CTwoFaces() override { ++census.destroyed; }
+    ~CTwoFaces() override {
+        ++census.destroyed;
+        census.locksInDestructor = com::ModuleLock::count();
+    }
 
     static const com::InterfaceTable<CTwoFaces>& interfaces() {
         static const com::InterfaceEntry<CTwoFaces> entries[] = {
@@ -59,7 +64,10 @@ public:
     }
 
     HRESULT finalConstruct() { return census.finalConstructResult; }
-    void finalRelease() { ++census.finalReleased; }
+    void finalRelease() {
+        ++census.finalReleased;
+        census.locksInFinalRelease = com::ModuleLock::count();
+    }
 
     HRESULT STDMETHODCALLTYPE first(LONG* value) override { return *value = 1, S_OK; }
     HRESULT STDMETHODCALLTYPE second(LONG* value) override { return *value = 2, S_OK; }

@@ -59,14 +59,14 @@ protected:
 
     // A network rig prepared as the manager prepares it: bound to the radio
     // (unless `bound` is null), then given the log, its number and its slot.
-    com::ComPtr<IQbRig> makeRig(K4Ip::Discovered radio, bool* bound) {
+    com::ComPtr<IQbRig> makeRig(K4Ip::Discovered radio, bool* bound, unsigned short slot = 0) {
         HRESULT hr = E_FAIL;
         com::ComObject<CQbRig>* object = com::ComObject<CQbRig>::create(&hr, clock.clock());
         EXPECT_EQ(hr, S_OK);
-        if (bound) *bound = object->bind(std::move(radio), 0);
+        if (bound) *bound = object->bind(std::move(radio), slot);
         object->setLog(log);
         object->setInstanceNumber(3);
-        object->setSlot(0);
+        object->setSlot(slot);
         return com::ComPtr<IQbRig>::adopt(object);
     }
 
@@ -128,6 +128,25 @@ TEST_F(NetworkRigTest, ConnectedRigShowsNoErrorAndItsRadioName) {
     ASSERT_EQ(displayInfo(rig.get())->GetRigName(&name), S_OK);
     EXPECT_EQ(platform::ansiFromBstr(name), kRadioName);
     SysFreeString(name);
+}
+
+// The link goes to the address the radio answered from, on its slot's TCP
+// port (not the answer's UDP port); only the low 16 bits of the setting count.
+TEST_F(NetworkRigTest, BindsToTheAnsweringAddressOnThePortOfItsSlot) {
+    LoopbackPeer second;
+    LoopbackPeer third;
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT2", std::to_string(second.port()));
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT3", std::to_string(third.port() + 65536ul));
+    bool bound1 = false;
+    bool bound2 = false;
+    com::ComPtr<IQbRig> slot1 = makeRig(loopbackRadio(), &bound1, 1);
+    com::ComPtr<IQbRig> slot2 = makeRig(loopbackRadio(), &bound2, 2);
+
+    EXPECT_TRUE(bound1);
+    EXPECT_TRUE(second.accept());
+    EXPECT_TRUE(bound2);
+    EXPECT_TRUE(third.accept());
+    EXPECT_FALSE(peer.accept(100ms)) << "slot 0's radio connected only once";
 }
 
 TEST_F(NetworkRigTest, AnswersIUnknownDisplayInfoAndIQbRig) {
@@ -202,6 +221,71 @@ TEST_F(NetworkRigTest, TenthRefusalInARowReconnectsOnce) {
     EXPECT_FALSE(peer.accept(kShortWait));
     xmit(1);
     EXPECT_TRUE(peer.accept());
+}
+
+// Only refusals in a row count: a link that came back (here by binding
+// afresh) and took a text starts the count again.
+TEST_F(NetworkRigTest, AnAcceptedSendStartsTheRefusalCountAgain) {
+    loseTheLink();
+    xmit(9);
+    ASSERT_TRUE(static_cast<CQbRig*>(rig.get())->bind(loopbackRadio(), 0));
+    ASSERT_TRUE(peer.accept());
+    xmit(1);
+    EXPECT_EQ(peer.read(3), "RX;");
+    loseTheLink();
+    xmit(9);
+    EXPECT_FALSE(peer.accept(kShortWait));
+}
+
+// The Set's text was refused, but its confirmation is still awaited (until
+// the set times out): the next poll is held back as after any Set.
+TEST_F(NetworkRigTest, SetWhileTheLinkIsDownStillCountsForTheGate) {
+    loseTheLink();
+    LONG time = 0;
+    ASSERT_EQ(rig->Set(14074.0, 14074.0, 2, 0, 0, &time), S_OK);
+    EXPECT_EQ(launch(rig.get()), -1);
+}
+
+// A link lost in the middle of an answer: when the rig renews it, the part
+// of that answer is dropped wherever it lies (fetched by the rig, still in
+// the client, or split between them), so that it is not joined to the new
+// link's first answer ("FA0000703" + "MD1;"); the complete answers before
+// it still count.
+TEST_F(NetworkRigTest, RenewedLinkDropsTheAnswerTheLostOneLeftUnfinished) {
+    struct Case {
+        const char* fetched;
+        const char* unfetched;
+        double vfoA;
+    };
+    for (const Case& c : {Case{"FA00007010000;FA0000703", "", 7010.0}, Case{"", "FA00007010000;FA0000703", 7010.0},
+                          Case{"FA00007010000;FA0000", "7020000;FA00", 7020.0}}) {
+        SCOPED_TRACE(std::string(c.fetched) + "|" + c.unfetched);
+        bool bound = false;
+        com::ComPtr<IQbRig> renewed = makeRig(loopbackRadio(), &bound);
+        ASSERT_TRUE(bound);
+        ASSERT_TRUE(peer.accept());
+        if (*c.fetched) {
+            ASSERT_TRUE(peer.write(c.fetched));
+            ASSERT_TRUE(eventually([&] {
+                check(renewed.get());
+                return frequencyOf(renewed.get()).rcv == 7010.0;
+            }));
+        }
+        if (*c.unfetched) {
+            ASSERT_TRUE(peer.write(c.unfetched));
+        }
+        peer.closeConnection();
+        ASSERT_TRUE(eventually([&] { return status(renewed.get()).isError == 1; }));
+
+        for (int i = 0; i < 10; ++i) renewed->ClearRIT();
+        ASSERT_TRUE(peer.accept());
+        ASSERT_TRUE(peer.write("MD1;"));
+        EXPECT_TRUE(eventually([&] {
+            check(renewed.get());
+            return frequencyOf(renewed.get()).mode == 1;
+        }));
+        EXPECT_DOUBLE_EQ(frequencyOf(renewed.get()).rcv, c.vfoA);
+    }
 }
 
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {

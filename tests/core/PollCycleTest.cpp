@@ -78,6 +78,17 @@ TEST_F(PollCycleTest, SilentRadioIsAwaitedForHalfASecondExactly) {
     EXPECT_EQ(check(rig.get()).time, -1);
 }
 
+// Launch starts the count of answered bytes afresh: every poll, not only
+// the first, is awaited for half a second.
+TEST_F(PollCycleTest, EveryPollHasItsFirstAnswerWait) {
+    launch(rig.get());
+    receive(kAnswers);
+    EXPECT_EQ(check(rig.get()).time, -1);
+    EXPECT_EQ(launch(rig.get()), 10);
+    clock.advance(kSecond / 2);
+    EXPECT_EQ(check(rig.get()).time, 10);
+}
+
 TEST_F(PollCycleTest, ClockBeforeThePollCountsAsWithinTheWait) {
     launch(rig.get());
     clock.advance(-kSecond);

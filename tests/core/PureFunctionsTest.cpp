@@ -34,13 +34,17 @@ TEST_F(ResponseParserTest, FrequencyAnswerOfAnyOtherLengthIsIgnored) {
     EXPECT_EQ(applyResponse(state, "FA;"), ParseResult::Ignored);
 }
 
-TEST_F(ResponseParserTest, FrequencyDigitsStopAtTheFirstNonDigit) {
-    applyResponse(state, "FA00014074x00;");
-    EXPECT_DOUBLE_EQ(state.vfoA, 14074.0 / 1000.0);
-    applyResponse(state, "FB-0000700000;");
-    EXPECT_DOUBLE_EQ(state.vfoB, -700.0);
-    applyResponse(state, "FAxxxxxxxxxxx;");
-    EXPECT_DOUBLE_EQ(state.vfoA, 0.0);
+// A K4 always sends 11 digits; anything else in the value is a garbled
+// answer, and the frequency stays what it was.
+TEST_F(ResponseParserTest, FrequencyValueOfAnythingButElevenDigitsIsMalformed) {
+    applyResponse(state, "FA00014074000;");
+    applyResponse(state, "FB00007012500;");
+    for (const char* answer : {"FA00014x74000;", "FB0000701250x;", "FA 0014074000;", "FB+0007012500;",
+                               "FA-0014074000;", "FBxxxxxxxxxxx;", "FA0000703MD$9;", "FB00007\0" "12500;"}) {
+        EXPECT_EQ(applyResponse(state, std::string(answer, 14)), ParseResult::Malformed) << answer;
+    }
+    EXPECT_DOUBLE_EQ(state.vfoA, 14074.0);
+    EXPECT_DOUBLE_EQ(state.vfoB, 7012.5);
 }
 
 TEST_F(ResponseParserTest, SplitAnswerStoresItsCharacter) {
@@ -136,6 +140,18 @@ TEST(ReceiveBufferTest, CutsResponsesAndKeepsThePartialOne) {
     EXPECT_EQ(buffer.takeResponse(), "");
 }
 
+TEST(ReceiveBufferTest, DropUnfinishedKeepsEveryCompleteResponse) {
+    ReceiveBuffer buffer;
+    buffer.append("FT0;MD2;FA0001", 14);
+    EXPECT_EQ(buffer.takeResponse(), "FT0;");
+    EXPECT_EQ(buffer.dropUnfinished(), "FA0001");
+    EXPECT_EQ(buffer.dropUnfinished(), "");
+    buffer.append("FB", 2);
+    EXPECT_EQ(buffer.takeResponse(), "MD2;");
+    EXPECT_EQ(buffer.dropUnfinished(), "FB");
+    EXPECT_EQ(buffer.size(), 0u);
+}
+
 TEST(ReceiveBufferTest, StrayBytesBecomeTheStartOfTheNextResponse) {
     ReceiveBuffer buffer;
     buffer.append("\r\nFT1;", 6);
@@ -166,6 +182,9 @@ TEST(CommandsTest, FrequencyFieldRoundsHalfHertzUp) {
     EXPECT_EQ(k4command::frequencyField(14074.0), "00014074000");
     EXPECT_EQ(k4command::frequencyField(7010.0004), "00007010000");
     EXPECT_EQ(k4command::frequencyField(7010.0005), "00007010001");
+    // 7000.0025 * 1000 is 7000002.5 in double precision and just below it
+    // in the x87 unit's wider registers: every build must round it up.
+    EXPECT_EQ(k4command::frequencyField(7000.0025), "00007000003");
     EXPECT_EQ(k4command::frequencyField(0.0), "00000000000");
     EXPECT_EQ(k4command::frequencyField(123456789.0), "123456789000");
 }

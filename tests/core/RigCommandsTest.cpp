@@ -93,6 +93,17 @@ TEST_F(RigCommandsTest, EverySetWaitsForItsOwnConfirmation) {
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
+// As documented: the confirmation of a Set that has timed out, arriving
+// late, is counted for the next Set.
+TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
+    set(14074.0, 14074.0, 2, 0, 0);
+    clock.advance(kSetTimeout);
+    launch(rig.get());
+    set(14075.0, 14075.0, 2, 0, 0);
+    receive("KS;FA00007000000;");
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
+}
+
 TEST_F(RigCommandsTest, LaunchSendsNothingWhileASetIsPending) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(kSetTimeout - 1);

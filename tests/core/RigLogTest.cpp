@@ -126,6 +126,14 @@ TEST_F(RigLogTest, LaunchLogsTheSkipAndTheSetTimeout) {
                          }));
 }
 
+TEST_F(RigLogTest, MalformedFrequencyIsLoggedAndNotApplied) {
+    receive("FA00014074000;FA00014x74000;");
+    EXPECT_DOUBLE_EQ(coretest::frequencyOf(rig.get()).rcv, 14074.0);
+    const std::vector<std::string> all = entries();
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.back(), "malformed \"FA00014x74000;\"");
+}
+
 TEST_F(RigLogTest, ControlBytesAreLoggedInHex) {
     receive("FA;\r");
     EXPECT_EQ(entries(), (std::vector<std::string>{

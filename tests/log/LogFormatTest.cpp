@@ -17,12 +17,14 @@ TEST(LogFormat, HeaderRightAlignsIdInThreeAndMillisInSixColumns) {
     EXPECT_EQ(logformat::header(1234, 1099511), "12341099511 ");
 }
 
-// The nanoseconds pass through a float: 999999999 ns rounds up to exactly
-// one second there.
-TEST(LogFormat, ElapsedMillisGoThroughSinglePrecisionAndTruncate) {
-    EXPECT_EQ(logformat::elapsedMillis(0), 0);
+// An interval of exactly N ms shows N (through floating point, 1 ms showed 0
+// on the x87 unit and 16777 ms showed 16776 through a float); the rest of a
+// millisecond is cut off.
+TEST(LogFormat, ElapsedMillisAreExactAndTruncated) {
+    for (int64_t millis : {0, 1, 15, 999, 1000, 16777, 3600000, 86400000})
+        EXPECT_EQ(logformat::elapsedMillis(millis * 1000000), millis) << millis;
     EXPECT_EQ(logformat::elapsedMillis(1500000), 1);
-    EXPECT_EQ(logformat::elapsedMillis(999999999), 1000);
+    EXPECT_EQ(logformat::elapsedMillis(999999999), 999);
     EXPECT_EQ(logformat::elapsedMillis(int64_t{1} << 40), 1099511);
     EXPECT_EQ(logformat::elapsedMillis(-1500000), -1);
 }

@@ -7,14 +7,12 @@
 #include <string>
 #include <thread>
 
-#include <boost/asio/ip/udp.hpp>
+#include <boost/asio/ip/address.hpp>
 #include <gtest/gtest.h>
 
-#include "settings/Settings.h"
 #include "net/RigClient.h"
 #include "net/RigClientImpl.h"
 #include "support/LoopbackPeer.h"
-#include "support/TempIniFolder.h"
 
 namespace {
 
@@ -22,13 +20,8 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using K4Ip::RigClient;
 using testsupport::LoopbackPeer;
-using testsupport::TempIniFolder;
 
-K4Ip::Discovered loopbackRadio() {
-    // The discovery answer's UDP port, which the TCP link must not use.
-    const boost::asio::ip::udp::endpoint from(boost::asio::ip::address_v4::loopback(), 9100);
-    return K4Ip::Discovered(std::make_shared<K4Ip::DiscoveredImpl>(from, "K4 test", "info", "1234"));
-}
+const boost::asio::ip::address kLoopback = boost::asio::ip::address_v4::loopback();
 
 std::string textOf(const std::shared_ptr<std::vector<char>>& bytes) { return {bytes->begin(), bytes->end()}; }
 
@@ -64,44 +57,19 @@ std::string pattern(std::size_t size) {
     return bytes;
 }
 
-void setSlotPort(TempIniFolder& ini, unsigned short slot, unsigned long port) {
-    ini.set(settings::tcpPortKey(slot), std::to_string(port));
-}
-
 class RigClientTest : public ::testing::Test {
 protected:
-    RigClientTest() { setSlotPort(ini, 0, peer.port()); }
     ~RigClientTest() override { client.stop(); }
 
     void connectClient() {
-        client = RigClient(loopbackRadio(), 0);
+        client = RigClient(kLoopback, peer.port());
         ASSERT_TRUE(client.isConnected());
         ASSERT_TRUE(peer.accept());
     }
 
-    TempIniFolder ini;
     LoopbackPeer peer;
     RigClient client;
 };
-
-TEST_F(RigClientTest, ConnectsToTheRadioAddressOnThePortOfItsSlot) {
-    LoopbackPeer second;
-    LoopbackPeer third;
-    setSlotPort(ini, 1, second.port());
-    setSlotPort(ini, 2, third.port() + 65536ul);  // only the low 16 bits count
-
-    connectClient();
-    RigClient slot1(loopbackRadio(), 1);
-    RigClient slot2(loopbackRadio(), 2);
-
-    EXPECT_TRUE(slot1.isConnected());
-    EXPECT_TRUE(second.accept());
-    EXPECT_TRUE(slot2.isConnected());
-    EXPECT_TRUE(third.accept());
-    EXPECT_FALSE(peer.accept(100ms)) << "slot 0 connected only once";
-    slot1.stop();
-    slot2.stop();
-}
 
 TEST_F(RigClientTest, TextsArriveInOrderAndExactlyConcatenated) {
     connectClient();
@@ -180,6 +148,21 @@ TEST_F(RigClientTest, UnfetchedBytesKeepTheNewest16384FromAChunkBoundary) {
     EXPECT_EQ(kept, sent.substr(sent.size() - kept.size()));
 }
 
+// The bound at its edge. Each block is one write of the peer and arrives at
+// once, so the client reads it in full 64-byte chunks: 16384 bytes are all
+// kept, and of 16448 exactly the newest 16384 (the oldest chunk goes).
+TEST_F(RigClientTest, UnfetchedBytesAtTheBoundAreKeptExactly) {
+    for (const std::size_t sent : {std::size_t{16384}, std::size_t{16448}}) {
+        client.stop();
+        connectClient();
+        const std::string bytes = pattern(sent);
+        ASSERT_TRUE(peer.write(bytes));
+        peer.closeConnection();
+        ASSERT_TRUE(eventually([&] { return !client.isConnected(); }));
+        EXPECT_TRUE(textOf(client.receive()) == bytes.substr(sent - 16384)) << sent << " bytes sent";
+    }
+}
+
 TEST_F(RigClientTest, ReconnectOnAConnectedClientReturnsAtOnceAndKeepsTheLink) {
     connectClient();
     const auto start = Clock::now();
@@ -220,11 +203,8 @@ TEST_F(RigClientTest, ReconnectAfterStopResumesReadsAndWrites) {
 }
 
 TEST(RigClientLink, RefusedConnectReturnsAfterAboutOneSecondAndRefusesTexts) {
-    TempIniFolder ini;
-    setSlotPort(ini, 0, testsupport::closedPort());
-
     const auto start = Clock::now();
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, testsupport::closedPort());
     const auto waited = Clock::now() - start;
 
     EXPECT_GE(waited, 900ms);
@@ -238,10 +218,8 @@ TEST(RigClientLink, RefusedConnectReturnsAfterAboutOneSecondAndRefusesTexts) {
 }
 
 TEST(RigClientLink, StopWhileTheConnectIsPendingReturnsPromptly) {
-    TempIniFolder ini;
     testsupport::UnansweredListener listener;
-    setSlotPort(ini, 0, listener.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, listener.port());
     ASSERT_FALSE(client.isConnected());
 
     const auto start = Clock::now();
@@ -253,10 +231,8 @@ TEST(RigClientLink, StopWhileTheConnectIsPendingReturnsPromptly) {
 // A reconnect while the previous attempt still waits for an answer ends that
 // attempt (one run slice) instead of waiting for the system to give it up.
 TEST(RigClientLink, ReconnectWhileTheConnectIsPendingEndsThatAttempt) {
-    TempIniFolder ini;
     testsupport::UnansweredListener listener;
-    setSlotPort(ini, 0, listener.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, listener.port());
     ASSERT_FALSE(client.isConnected());
 
     const auto start = Clock::now();
@@ -271,17 +247,51 @@ TEST(RigClientLink, ReconnectWhileTheConnectIsPendingEndsThatAttempt) {
 // A text larger than the socket can take at once goes out in several writes;
 // all of it must arrive, and the next text only after it.
 TEST(RigClientLink, PartialWritesStillDeliverWholeTextsInOrder) {
-    TempIniFolder ini;
     LoopbackPeer slowPeer(4096);
-    setSlotPort(ini, 0, slowPeer.port());
-    RigClient client(loopbackRadio(), 0);
+    RigClient client(kLoopback, slowPeer.port());
     ASSERT_TRUE(client.isConnected());
     ASSERT_TRUE(slowPeer.accept());
 
     const std::string large = pattern(8 << 20) + ";";
     ASSERT_TRUE(client.send(large));
+    // Once its first bytes arrive the large text is being written, and the
+    // next one waits behind it.
+    std::string received = slowPeer.read(1);
     ASSERT_TRUE(client.send("FB;"));
-    EXPECT_TRUE(slowPeer.read(large.size() + 3, 15000ms) == large + "FB;");
+    received += slowPeer.read(large.size() + 2, 15000ms);
+    EXPECT_TRUE(received == large + "FB;");
+    client.stop();
+}
+
+// A radio that accepts the link but never reads: texts queue up to the
+// bound, the texts past it are refused (never dropped unseen), and the link
+// is given up as lost. The next connection writes the queued texts first
+// and then takes new ones.
+TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
+    LoopbackPeer radio(4096);
+    RigClient client(kLoopback, radio.port());
+    ASSERT_TRUE(client.isConnected());
+    ASSERT_TRUE(radio.accept());
+
+    const std::string poll = "FA;FB;FT;MD;MD$;";
+    int refused = 0;
+    for (int i = 0; i < 400000 && client.isConnected(); ++i) {
+        if (!client.send(poll)) {
+            ++refused;
+            std::this_thread::sleep_for(1ms);  // time for the connection thread to give up
+        }
+    }
+    ASSERT_FALSE(client.isConnected());
+    EXPECT_GT(refused, 0);
+
+    client.reconnect();
+    ASSERT_TRUE(radio.accept());
+    const std::string last = "FA00014074000;;;";  // as long as a poll, so that reads stay aligned
+    EXPECT_TRUE(eventually([&] { return client.send(last); }));
+    std::string chunk;
+    for (int i = 0; i < 2000 && (chunk = radio.read(poll.size())) == poll; ++i) {
+    }
+    EXPECT_EQ(chunk, last);
     client.stop();
 }
 
@@ -298,11 +308,9 @@ TEST(RigClientLink, AnUnboundHandleDoesNothing) {
 // Operations pending when the client stops hold references to it; they must
 // be completed then, not left in the service, or the client is never freed.
 TEST(RigClientLink, AStoppedClientIsFreedWithTheLastReference) {
-    TempIniFolder ini;
     LoopbackPeer peer;
-    setSlotPort(ini, 0, peer.port());
     auto impl = K4Ip::RigClientImpl::create();
-    impl->connect(loopbackRadio(), 0);
+    impl->connect(kLoopback, peer.port());
     ASSERT_TRUE(impl->isConnected());
     ASSERT_TRUE(peer.accept());
     ASSERT_TRUE(impl->send(std::make_shared<std::vector<char>>(3, ';')));
@@ -312,6 +320,23 @@ TEST(RigClientLink, AStoppedClientIsFreedWithTheLastReference) {
     impl->stop();
     impl.reset();
     EXPECT_TRUE(watch.expired());
+}
+
+// A client let go without stop keeps its connection; when the radio ends
+// it, the client is destroyed on its own connection thread, which must not
+// join itself (that aborts the host's process).
+TEST(RigClientLink, AClientLetGoWithoutStopIsFreedWhenTheRadioCloses) {
+    LoopbackPeer peer;
+    auto impl = K4Ip::RigClientImpl::create();
+    impl->connect(kLoopback, peer.port());
+    ASSERT_TRUE(impl->isConnected());
+    ASSERT_TRUE(peer.accept());
+
+    const std::weak_ptr<K4Ip::RigClientImpl> watch = impl;
+    impl.reset();
+    EXPECT_FALSE(watch.expired()) << "the connection keeps its client";
+    peer.closeConnection();
+    EXPECT_TRUE(eventually([&] { return watch.expired(); }));
 }
 
 }  // namespace
