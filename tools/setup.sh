@@ -7,7 +7,7 @@ PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libwine-dev
   libboost-dev libboost-system-dev googletest libgtest-dev libbenchmark-dev
-  iproute2 util-linux python3 xvfb xauth imagemagick"
+  iproute2 util-linux python3 xvfb xauth imagemagick libhamlib-utils"
 
 missing=""
 for p in $PACKAGES; do

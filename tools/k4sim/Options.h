@@ -53,6 +53,7 @@ struct SimOptions {
     std::string recordFile;      // append every radio's received bytes to this file
     bool pty = false;            // also serve the first radio on a pseudo-terminal (Linux)
     std::string ptyLink;         // make a symbolic link to the terminal under this path
+    int controlPort = -1;        // control port (ControlServer) on bindAddress; -1: none, 0: any free port
 };
 
 }  // namespace k4sim

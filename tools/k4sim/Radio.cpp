@@ -51,6 +51,11 @@ std::size_t Radio::connectionCount() const {
     return static_cast<std::size_t>(connectionCount_);
 }
 
+std::size_t Radio::rejectedCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rejectedCount_;
+}
+
 void Radio::clearRecord() {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto& connection : connections_) {
@@ -119,7 +124,9 @@ std::string Radio::execute(int connection, const std::string& command) {
         if (auto* record = findConnection(connection)) record->commands.push_back(command);
     }
     changed_.notify_all();
-    return answerCommand(command, state_, options_.protocol);
+    std::string answer = answerCommand(command, state_, options_.protocol);
+    if (answer == "?;") ++rejectedCount_;
+    return answer;
 }
 
 std::vector<std::string> Radio::discoveryAnswers(const std::string& localAddress) const {

@@ -54,6 +54,7 @@ public:
     std::string received() const;               // all connections, in arrival order
     std::vector<std::string> commands() const;  // all connections, in execution order
     std::size_t connectionCount() const;        // connections opened so far
+    std::size_t rejectedCount() const;          // commands answered "?;" so far
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
     // start or the last clearRecord; false on time-out.
@@ -93,6 +94,7 @@ private:
     std::size_t byteCount_ = 0;
     std::size_t commandCount_ = 0;
     int connectionCount_ = 0;
+    std::size_t rejectedCount_ = 0;
 };
 
 }  // namespace k4sim

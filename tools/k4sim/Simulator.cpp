@@ -6,6 +6,8 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/post.hpp>
 
+#include "Control.h"
+#include "ControlServer.h"
 #include "DiscoveryResponder.h"
 #include "Pty.h"
 #include "RecordFile.h"
@@ -83,6 +85,12 @@ void Simulator::openPorts() {
         if (radios_.empty()) throw std::invalid_argument("a pseudo-terminal needs a radio to serve");
         pty_ = openPty(io_, radios_.front(), options_.ptyLink);
     }
+    if (options_.controlPort >= 0) {
+        control_ = std::make_shared<ControlServer>(
+            io_, boost::asio::ip::tcp::endpoint(defaultBind, static_cast<uint16_t>(options_.controlPort)),
+            [this](const std::string& request) { return controlAnswer(*this, request); });
+        controlPort_ = control_->open();
+    }
 }
 
 void Simulator::stop() {
@@ -97,6 +105,7 @@ void Simulator::closeAll() {
     for (auto& listener : listeners_) listener->close();
     if (responder_) responder_->close();
     if (pty_) pty_->close();
+    if (control_) control_->close();
 }
 
 template <class Work>
