@@ -2,6 +2,7 @@
 // interpreter, the answer schedule (with chosen clock readings), the
 // discovery answers and the program's command line.
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -200,10 +201,42 @@ TEST(ControlRequests, StateFaultsAndMistakes) {
     EXPECT_EQ(faults.garbage, "\x01xx");
     EXPECT_EQ(ask("clear K4-Alpha"), "ok");
     EXPECT_FALSE(simulator.radio(0).faults().silent);
+    EXPECT_EQ(ask("held K4-Alpha"), "ok fa=14074000 fb=14074000 mode=2 split=0");
     EXPECT_EQ(ask("state K4-Beta"), "error no radio named 'K4-Beta'");
+    EXPECT_EQ(ask("reboot K4-Alpha -5"), "error number out of range");
     EXPECT_EQ(ask("faults K4-Alpha colour=red"), "error unknown fault 'colour'");
     EXPECT_EQ(ask("faults K4-Alpha latency-ms=x").rfind("error latency-ms: not a number", 0), 0u);
     EXPECT_EQ(ask("frobnicate K4-Alpha"), "error unknown request 'frobnicate'");
+}
+
+TEST(DiscoveryAnswers, PaddedNameIdTailAndChurn) {
+    k4sim::Radio radio(alpha(), true, {});
+    k4sim::Faults faults;
+    faults.pad = 3;
+    faults.idTail = "\x01\r\n";
+    radio.setFaults(faults);
+    EXPECT_EQ(radio.discoveryAnswers(""), std::vector<std::string>({"k4:K4-Alphaxxx:K4 main:K4A001\x01\r\n"}));
+    faults = {};
+    faults.flood = 2;
+    faults.churn = true;
+    radio.setFaults(faults);
+    EXPECT_EQ(radio.discoveryAnswers(""), std::vector<std::string>({"k4:K4-Alpha-2:K4 main:K4A001-2",
+                                                                    "k4:K4-Alpha-3:K4 main:K4A001-3"}));
+    EXPECT_EQ(radio.discoveryAnswers("")[0], "k4:K4-Alpha-3:K4 main:K4A001-3");
+}
+
+TEST(HeldValues, EveryValueSinceTheLastTake) {
+    k4sim::Radio radio(alpha(), true, {});
+    radio.execute(0, "FA00007010000");
+    radio.execute(0, "FT1");
+    radio.execute(0, "MD3");
+    const auto held = radio.takeHeld();
+    EXPECT_EQ(held.vfoA, std::set<int64_t>({14074000, 7010000}));
+    EXPECT_EQ(held.splits, std::set<bool>({false, true}));
+    EXPECT_EQ(held.modes, std::set<int>({2, 3}));
+    const auto next = radio.takeHeld();  // only the present values remain
+    EXPECT_EQ(next.vfoA, std::set<int64_t>({7010000}));
+    EXPECT_EQ(next.modes, std::set<int>({3}));
 }
 
 k4sim::CommandLine parse(const std::vector<std::string>& args) { return k4sim::parseCommandLine(args); }

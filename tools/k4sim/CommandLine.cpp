@@ -51,6 +51,10 @@ Radio keys (n is the radio's position, from 1):
                                   real shape k4:<index>:<ip>:<id> (index 0,
                                   ip: the address the answer leaves from)
   latency-ms=N close-after=N silent refuse garbage=TEXT flood=N step-hz=N
+  cut                             write half of the next answers, then hang up
+  churn                           with flood: new ids with every probe
+  pad=N id-tail=TEXT              discovery answers with a name N characters
+                                  longer, with TEXT added to the id
   record=FILE                     append this radio's received bytes to FILE
   fa=HZ fb=HZ mode=N submode=N split=0|1 ks=N   initial state
 
@@ -130,6 +134,10 @@ const std::map<std::string, FaultSetter>& faultKeys() {
         {"silent", [](Faults& f, auto& k, auto& v) { f.silent = flag(k, v); }},
         {"garbage", [](Faults& f, auto&, auto& v) { f.garbage = garbage(v); }},
         {"flood", [](Faults& f, auto& k, auto& v) { f.flood = count(k, v); }},
+        {"cut", [](Faults& f, auto& k, auto& v) { f.cut = flag(k, v); }},
+        {"churn", [](Faults& f, auto& k, auto& v) { f.churn = flag(k, v); }},
+        {"pad", [](Faults& f, auto& k, auto& v) { f.pad = count(k, v); }},
+        {"id-tail", [](Faults& f, auto&, auto& v) { f.idTail = unescape(v); }},
     };
     return keys;
 }

@@ -1,6 +1,8 @@
 #include "Control.h"
 
+#include <chrono>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "CommandLine.h"
@@ -19,6 +21,18 @@ std::string stateText(const RadioState& s) {
     return text.str();
 }
 
+template <class Values>
+std::string joined(const Values& values) {
+    std::ostringstream text;
+    for (const auto& value : values) text << (&value == &*values.begin() ? "" : ",") << value;
+    return text.str();
+}
+
+std::string heldText(const HeldValues& held) {
+    return "fa=" + joined(held.vfoA) + " fb=" + joined(held.vfoB) + " mode=" + joined(held.modes) +
+           " split=" + joined(held.splits);
+}
+
 std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
     Faults faults = radio.faults();
     for (const auto& item : items) {
@@ -31,12 +45,32 @@ std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
     return "ok";
 }
 
-std::string carryOut(const std::string& verb, Radio& radio, const std::vector<std::string>& rest) {
+// One number argument, 0 to `high`.
+long long argument(const std::vector<std::string>& rest, long long high) {
+    if (rest.size() != 1) throw std::invalid_argument("expected one number");
+    std::size_t used = 0;
+    const long long value = std::stoll(rest[0], &used);
+    if (used != rest[0].size() || value < 0 || value > high) throw std::invalid_argument("number out of range");
+    return value;
+}
+
+std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t index,
+                     const std::vector<std::string>& rest) {
+    Radio& radio = simulator.radio(index);
     if (verb == "state" && rest.empty())
         return "ok " + stateText(radio.state()) + " rejected=" + std::to_string(radio.rejectedCount());
+    if (verb == "held" && rest.empty()) return "ok " + heldText(radio.takeHeld());
     if (verb == "faults") return setFaults(radio, rest);
     if (verb == "clear" && rest.empty()) {
         radio.setFaults({});
+        return "ok";
+    }
+    if (verb == "reboot") {
+        simulator.reboot(index, std::chrono::milliseconds(argument(rest, 3600000)));
+        return "ok";
+    }
+    if (verb == "inject") {
+        simulator.injectAll(index, std::string(static_cast<std::size_t>(argument(rest, 10000000)), 'x'));
         return "ok";
     }
     return "error unknown request '" + verb + "'";
@@ -50,10 +84,10 @@ std::string controlAnswer(Simulator& simulator, const std::string& request) {
     words >> verb >> name;
     std::vector<std::string> rest;
     while (words >> word) rest.push_back(word);
-    Radio* radio = simulator.findRadio(name);
-    if (!radio) return "error no radio named '" + name + "'";
+    const auto index = simulator.indexOf(name);
+    if (!index) return "error no radio named '" + name + "'";
     try {
-        return carryOut(verb, *radio, rest);
+        return carryOut(simulator, verb, *index, rest);
     } catch (const std::exception& error) {
         return std::string("error ") + error.what();
     }

@@ -7,6 +7,11 @@
 //   faults RADIO KEY=VALUE...   set faults by their radio keys (k4sim --help);
 //                          the others stay as they are
 //   clear RADIO            no faults at all
+//   reboot RADIO MS        hang up, refuse connections for MS milliseconds,
+//                          then accept again; the state is kept
+//   inject RADIO N         send N bytes without ";" on every open connection
+//   held RADIO             ok fa=HZ,HZ... fb=HZ,... mode=N,... split=0,1:
+//                          every value held since the last "held" request
 #pragma once
 
 #include <string>

@@ -25,6 +25,10 @@ Reply Conversation::receive(const char* data, std::size_t size) {
             break;
         }
     }
+    if (link_ == Link::tcp && faults.cut && !reply.bytes.empty()) {
+        reply.bytes.resize((reply.bytes.size() + 1) / 2);
+        hangingUp_ = true;
+    }
     reply.delay = std::chrono::milliseconds(faults.latencyMs);
     reply.close = hangingUp_;
     return reply;

@@ -118,9 +118,14 @@ void Simulator::onSimulatorThread(Work work) {
 }
 
 Radio* Simulator::findRadio(const std::string& name) {
-    for (auto& radio : radios_)
-        if (radio->name() == name) return radio.get();
-    return nullptr;
+    const auto index = indexOf(name);
+    return index ? radios_[*index].get() : nullptr;
+}
+
+std::optional<std::size_t> Simulator::indexOf(const std::string& name) const {
+    for (std::size_t i = 0; i < radios_.size(); ++i)
+        if (radios_[i]->name() == name) return i;
+    return std::nullopt;
 }
 
 std::string Simulator::ptyPath() const { return pty_ ? pty_->path() : std::string(); }
@@ -133,6 +138,16 @@ void Simulator::setListening(std::size_t index, bool listening) {
 void Simulator::disconnectAll(std::size_t index) {
     auto& listener = listeners_.at(index);
     onSimulatorThread([&] { listener->disconnectAll(); });
+}
+
+void Simulator::reboot(std::size_t index, std::chrono::milliseconds down) {
+    auto& listener = listeners_.at(index);
+    onSimulatorThread([&] { listener->reboot(down); });
+}
+
+void Simulator::injectAll(std::size_t index, const std::string& bytes) {
+    auto& listener = listeners_.at(index);
+    onSimulatorThread([&] { listener->injectAll(bytes); });
 }
 
 std::size_t Simulator::probeCount() const { return responder_ ? responder_->probeCount() : 0; }

@@ -51,6 +51,7 @@ public:
     std::size_t radioCount() const { return radios_.size(); }
     Radio& radio(std::size_t index) { return *radios_.at(index); }
     Radio* findRadio(const std::string& name);
+    std::optional<std::size_t> indexOf(const std::string& name) const;
     uint16_t discoveryPort() const { return discoveryPort_; }
     uint16_t controlPort() const { return controlPort_; }
     // The pseudo-terminal's path; empty without one.
@@ -60,6 +61,11 @@ public:
     void setListening(std::size_t index, bool listening);
     // Hang up every open TCP connection of the radio.
     void disconnectAll(std::size_t index);
+    // Hang up, refuse connections for `down`, then accept again; the
+    // radio's state is kept.
+    void reboot(std::size_t index, std::chrono::milliseconds down);
+    // Send bytes unasked on every open TCP connection of the radio.
+    void injectAll(std::size_t index, const std::string& bytes);
 
     std::size_t probeCount() const;
     std::vector<std::string> discoveryDatagrams() const;
