@@ -200,14 +200,14 @@ TEST_F(K4SimServer, RefusesConnectionsWhileNotListening) {
     EXPECT_EQ(client->readAnswers(1), "FA00014074000;");
 }
 
-TEST_F(K4SimServer, CutWritesHalfTheAnswersThenHangsUp) {
+TEST_F(K4SimServer, CutWritesPartOfTheAnswersThenHangsUp) {
     start();
     k4sim::Faults faults;
-    faults.cut = true;
+    faults.cut = 20;
     setFaults(faults);
     auto client = connect();
     client->send("FA;FB;");
-    EXPECT_EQ(client->readToEnd(), "FA00014074000;");  // half of the 28 bytes
+    EXPECT_EQ(client->readToEnd(), "FA00014074000;FB0001");
     EXPECT_TRUE(client->ended());
 }
 

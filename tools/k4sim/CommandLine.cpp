@@ -51,7 +51,8 @@ Radio keys (n is the radio's position, from 1):
                                   real shape k4:<index>:<ip>:<id> (index 0,
                                   ip: the address the answer leaves from)
   latency-ms=N close-after=N silent refuse garbage=TEXT flood=N step-hz=N
-  cut                             write half of the next answers, then hang up
+  cut=N                           write only N bytes of the next answers, then
+                                  hang up (a connection cut mid-answer)
   churn                           with flood: new ids with every probe
   pad=N id-tail=TEXT              discovery answers with a name N characters
                                   longer, with TEXT added to the id
@@ -134,7 +135,7 @@ const std::map<std::string, FaultSetter>& faultKeys() {
         {"silent", [](Faults& f, auto& k, auto& v) { f.silent = flag(k, v); }},
         {"garbage", [](Faults& f, auto&, auto& v) { f.garbage = garbage(v); }},
         {"flood", [](Faults& f, auto& k, auto& v) { f.flood = count(k, v); }},
-        {"cut", [](Faults& f, auto& k, auto& v) { f.cut = flag(k, v); }},
+        {"cut", [](Faults& f, auto& k, auto& v) { f.cut = count(k, v); }},
         {"churn", [](Faults& f, auto& k, auto& v) { f.churn = flag(k, v); }},
         {"pad", [](Faults& f, auto& k, auto& v) { f.pad = count(k, v); }},
         {"id-tail", [](Faults& f, auto&, auto& v) { f.idTail = unescape(v); }},

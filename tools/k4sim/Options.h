@@ -18,7 +18,7 @@ struct Faults {
     int closeAfter = 0;   // close a TCP connection after this many commands (0: never)
     bool silent = false;  // read and record everything, answer nothing
     std::string garbage;  // bytes (no ";") written before every answer
-    bool cut = false;     // write only the first half of the next answers, then hang up (TCP)
+    int cut = 0;          // write only this many bytes of the next answers, then hang up (TCP; 0: off)
     int flood = 0;        // answer each discovery probe with this many datagrams of distinct ids (0: one, normal)
     bool churn = false;   // with flood: the ids move on with every probe, so radios come and go
     int pad = 0;          // discovery answers carry a name this many characters longer
