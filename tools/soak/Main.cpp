@@ -5,7 +5,7 @@
 //
 //   soak --control PORT --discovery-port PORT --rig NAME:PORT (2 to 4 times)
 //        --spare NAME:PORT [--minutes M | --seconds S] [--only KINDS]
-//        [--skip KINDS] [--seed N] [--proc-file FILE]
+//        [--skip KINDS] [--seed N] [--proc-file FILE] [--memory-check 0|1]
 //
 // KINDS is a comma-separated list of fault kinds (see FaultKinds.cpp); FILE
 // names this process's /proc entry for the memory, thread and handle counts
@@ -50,6 +50,7 @@ SoakOptions parse(int argc, char** argv) {
         else if (arg == "--only") only = value;
         else if (arg == "--skip") skip = value;
         else if (arg == "--proc-file") options.procFile = value;
+        else if (arg == "--memory-check") options.memoryCheck = value != "0";
         else if (arg == "--seed") options.seed = static_cast<unsigned>(std::stoul(value));
         else throw std::invalid_argument("unknown option " + arg);
     }

@@ -56,12 +56,13 @@ void printGauges(const SoakResult& result) {
 
 }  // namespace
 
-std::string leakOf(const std::vector<GaugeSample>& samples) {
+std::string leakOf(const std::vector<GaugeSample>& samples, bool memoryCheck) {
     if (samples.size() < 3) return {};
     const ProcessGauge& start = samples[0].gauge;
     const ProcessGauge& middle = samples[1].gauge;
     const ProcessGauge& end = samples[2].gauge;
-    if (middle.memoryKiB - start.memoryKiB > kMemorySlackKiB && end.memoryKiB - middle.memoryKiB > kMemorySlackKiB)
+    if (memoryCheck && middle.memoryKiB - start.memoryKiB > kMemorySlackKiB &&
+        end.memoryKiB - middle.memoryKiB > kMemorySlackKiB)
         return "memory grew in both halves of the run";
     if (end.threads > start.threads + kThreadSlack) return "the thread count grew";
     if (end.handles > start.handles + kHandleSlack) return "the handle count grew";
@@ -73,7 +74,7 @@ bool printReport(const SoakResult& result) {
     printRecovery(result);
     printCalls(result);
     printGauges(result);
-    const std::string leak = leakOf(result.samples);
+    const std::string leak = leakOf(result.samples, result.memoryCheck);
     const auto& violations = result.calls.violations();
     std::printf("\n  violations: %zu%s\n", violations.size() + (leak.empty() ? 0 : 1), violations.empty() ? "" : ":");
     for (const auto& violation : violations)

@@ -13,6 +13,6 @@ bool printReport(const SoakResult& result);
 
 // Whether start, middle and end samples show a leak: growth in both halves
 // beyond what a settled process varies by. Empty when not; else which.
-std::string leakOf(const std::vector<GaugeSample>& samples);
+std::string leakOf(const std::vector<GaugeSample>& samples, bool memoryCheck);
 
 }  // namespace soak

@@ -62,6 +62,7 @@ SoakResult Soak::run() {
     for (auto& rig : rigs_) rig->release();
     result_.calls.checkLimits();
     result_.seconds = secondsSince(start);
+    result_.memoryCheck = options_.memoryCheck;
     return std::move(result_);
 }
 

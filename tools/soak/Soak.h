@@ -34,6 +34,7 @@ struct SoakOptions {
     RadioPort spare;              // discovery faults; chosen once in its own slot by control-id
     std::vector<const FaultKind*> kinds;
     unsigned seed = 1;
+    bool memoryCheck = true;  // off under a sanitizer, whose allocator grows by design
     std::string procFile;  // names this process's /proc entry (procEntryFrom); empty: /proc/self
 };
 
@@ -51,6 +52,7 @@ struct SoakResult {
     CallWatch calls;
     std::map<std::string, Recovery> recovery;  // by fault kind
     std::vector<GaugeSample> samples;          // start, middle, end
+    bool memoryCheck = true;
     double seconds = 0;
 };
 
