@@ -38,14 +38,24 @@ set -- --control "$(port control)" --discovery-port "$(port discovery)" \
   --rig "K4-Soak1:$(port 'radio K4-Soak1')" --rig "K4-Soak2:$(port 'radio K4-Soak2')" \
   --rig "K4-Soak3:$(port 'radio K4-Soak3')" --spare "K4-Spare:$(port 'radio K4-Spare')" "$@"
 
+: >"$WORK/soak.out"
+# The soak's output goes to a file, shown as it grows; the run passed only
+# if the program said so (a crash under Wine can end with exit code 0).
 if [ "$MODE" = wine ]; then
   "$ROOT/tools/wine-run" regsvr32 /s "$BUILD/server/QboxK4Driver.dll"
   # The prefix exists now, so wine-run's process becomes the program's own.
-  "$ROOT/tools/wine-run" "$BUILD/tools/soak/soak.exe" --proc-file "Z:$WORK/soak.proc" "$@" &
+  "$ROOT/tools/wine-run" "$BUILD/tools/soak/soak.exe" --proc-file "Z:$WORK/soak.proc" "$@" >"$WORK/soak.out" 2>&1 &
   soak=$!
   echo "Z:/proc/$soak" >"$WORK/soak.proc"
-  wait "$soak"
 else
   # A sanitizer's allocator grows by design; its own leak check runs at exit.
-  "$BUILD/tools/soak/soak" --memory-check 0 "$@"
+  "$BUILD/tools/soak/soak" --memory-check 0 "$@" >"$WORK/soak.out" 2>&1 &
+  soak=$!
 fi
+tail -n +1 -f --pid="$soak" "$WORK/soak.out"
+wait "$soak" && code=0 || code=$?
+if [ "$code" -eq 0 ] && ! grep -q '^soak: PASSED' "$WORK/soak.out"; then
+  echo "soak: FAILED (the program ended without its verdict)"
+  code=1
+fi
+exit "$code"
