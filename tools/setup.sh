@@ -8,7 +8,7 @@ PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev
   wine wine32:i386 wine64 libwine-dev
   nsis cmark-gfm zip
   libboost-dev libboost-system-dev googletest libgtest-dev libbenchmark-dev
-  iproute2 util-linux python3 xvfb xauth imagemagick"
+  iproute2 util-linux python3 xvfb xauth imagemagick libhamlib-utils"
 
 missing=""
 for p in $PACKAGES; do

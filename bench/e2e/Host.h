@@ -1,8 +1,6 @@
-// What differs between the two builds of the end-to-end benchmark. The
-// native build makes the driver's objects in this process, as its tests do;
-// the Windows build asks COM for the registered QboxK4Driver.dll, as the
-// logger does. Each build has its own implementation file (HostLinux.cpp,
-// HostWindows.cpp) and its own serial port (SerialPortLinux.cpp,
+// What differs between the two builds of the end-to-end benchmark beyond
+// reaching the driver (tools/comhost): the CPU time (CpuTimeLinux.cpp,
+// CpuTimeWindows.cpp) and the serial port (SerialPortLinux.cpp,
 // SerialPortWindows.cpp).
 #pragma once
 
@@ -10,24 +8,13 @@
 
 #include "com/ComPtr.h"
 #include "com/Interfaces.h"
+#include "tools/comhost/ComHost.h"
 
 namespace e2e {
 
-// COM for this thread (a single-threaded apartment, where there is COM) and
-// a settings file of the run's own, emptied of the driver's keys.
-class HostSession {
-public:
-    HostSession();
-    ~HostSession();
-    HostSession(const HostSession&) = delete;
-    HostSession& operator=(const HostSession&) = delete;
-};
-
-// One line saying how the driver is reached in this build.
-const char* hostDescription();
-
-// A new rig manager; throws std::runtime_error when it cannot be made.
-com::ComPtr<IRigManager3> createRigManager();
+using comhost::createRigManager;
+using comhost::hostDescription;
+using comhost::HostSession;
 
 // CPU time (user + system) this process has used, in seconds.
 double processCpuSeconds();

@@ -2,15 +2,18 @@
 // interpreter, the answer schedule (with chosen clock readings), the
 // discovery answers and the program's command line.
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "k4sim/CommandLine.h"
+#include "k4sim/Control.h"
 #include "k4sim/Protocol.h"
 #include "k4sim/Radio.h"
 #include "k4sim/ReplyQueue.h"
+#include "k4sim/Simulator.h"
 
 namespace {
 
@@ -108,6 +111,28 @@ TEST_F(Interpreter, UnknownAndMalformedCommandsAnswerQuestionMark) {
     EXPECT_FALSE(state.split);
 }
 
+// The commands an independent K4 client sends while it opens the radio and
+// works its VFOs: each query's answer, and each set read back.
+TEST_F(Interpreter, ClientHandshakeAndSettings) {
+    const std::vector<std::pair<std::string, std::string>> exchanges = {
+        {"ID;K22;K2;K3;K31;K3;OM;RVM;", "ID017;K22;K30;K31;OM AP-S----4---;RVM02.45;"},
+        {"AI;AI2;AI;AI4;AI;AI3;AI;", "AI0;AI2;AI4;?;AI4;"},
+        {"K24;K2;PS;SB;", "?;K22;PS1;SB0;"},
+        {"FR;FR1;FR;FR2;", "FR0;FR1;?;"},
+        {"DT;DT3;DT$2;DT;DT$;DT4;", "DT0;DT3;DT$2;?;"},
+        {"BW;BW0050;BW$0270;BW;BW$;BW50;", "BW0280;BW0050;BW$0270;?;"},
+        {"TQ;TX;TQ;RX;", "TQ0;TQ1;"},
+    };
+    for (const auto& [sent, answered] : exchanges) EXPECT_EQ(run(sent), answered) << sent;
+}
+
+TEST_F(Interpreter, InformationAnswerHasItsFields) {
+    EXPECT_EQ(run("IF;"), "IF00014074000     +000000 0002000001 ;");
+    state.ritOffset = -120;
+    EXPECT_EQ(run("FA00007010000;MD6;DT2;FR1;FT1;TX;IF;"), "IF00007010000     -012000 0016101021 ;");
+    EXPECT_EQ(run("IF;").size(), 38u);
+}
+
 TEST(ReplyQueue, BatchesLeaveInOrderWhenDue) {
     k4sim::ReplyQueue queue;
     const k4sim::ReplyQueue::TimePoint t0{};
@@ -160,6 +185,58 @@ TEST(DiscoveryAnswers, FloodGivesDistinctIds) {
     EXPECT_EQ(radio.discoveryAnswers("127.0.0.1"),
               std::vector<std::string>({"k4:K4-Alpha-1:K4 main:K4A001-1", "k4:K4-Alpha-2:K4 main:K4A001-2",
                                         "k4:K4-Alpha-3:K4 main:K4A001-3"}));
+}
+
+TEST(ControlRequests, StateFaultsAndMistakes) {
+    k4sim::SimOptions options;
+    options.radios = {alpha()};
+    k4sim::Simulator simulator(options);  // not started: requests act on the radios directly
+    auto ask = [&](const std::string& request) { return k4sim::controlAnswer(simulator, request); };
+    EXPECT_EQ(ask("state K4-Alpha"), "ok fa=14074000 fb=14074000 split=0 fr=0 mode=2 submode=2 dt=0 dt$=0 bw=280 "
+                                     "bw$=280 ks=20 tx=0 rejected=0");
+    EXPECT_EQ(ask("faults K4-Alpha silent latency-ms=500 garbage=\\x01xx"), "ok");
+    const k4sim::Faults faults = simulator.radio(0).faults();
+    EXPECT_TRUE(faults.silent);
+    EXPECT_EQ(faults.latencyMs, 500);
+    EXPECT_EQ(faults.garbage, "\x01xx");
+    EXPECT_EQ(ask("clear K4-Alpha"), "ok");
+    EXPECT_FALSE(simulator.radio(0).faults().silent);
+    EXPECT_EQ(ask("held K4-Alpha"), "ok fa=14074000 fb=14074000 mode=2 split=0");
+    EXPECT_EQ(ask("state K4-Beta"), "error no radio named 'K4-Beta'");
+    EXPECT_EQ(ask("reboot K4-Alpha -5"), "error number out of range");
+    EXPECT_EQ(ask("faults K4-Alpha colour=red"), "error unknown fault 'colour'");
+    EXPECT_EQ(ask("faults K4-Alpha latency-ms=x").rfind("error latency-ms: not a number", 0), 0u);
+    EXPECT_EQ(ask("frobnicate K4-Alpha"), "error unknown request 'frobnicate'");
+}
+
+TEST(DiscoveryAnswers, PaddedNameIdTailAndChurn) {
+    k4sim::Radio radio(alpha(), true, {});
+    k4sim::Faults faults;
+    faults.pad = 3;
+    faults.idTail = "\x01\r\n";
+    radio.setFaults(faults);
+    EXPECT_EQ(radio.discoveryAnswers(""), std::vector<std::string>({"k4:K4-Alphaxxx:K4 main:K4A001\x01\r\n"}));
+    faults = {};
+    faults.flood = 2;
+    faults.churn = true;
+    radio.setFaults(faults);
+    EXPECT_EQ(radio.discoveryAnswers(""), std::vector<std::string>({"k4:K4-Alpha-2:K4 main:K4A001-2",
+                                                                    "k4:K4-Alpha-3:K4 main:K4A001-3"}));
+    EXPECT_EQ(radio.discoveryAnswers("")[0], "k4:K4-Alpha-3:K4 main:K4A001-3");
+}
+
+TEST(HeldValues, EveryValueSinceTheLastTake) {
+    k4sim::Radio radio(alpha(), true, {});
+    radio.execute(0, "FA00007010000");
+    radio.execute(0, "FT1");
+    radio.execute(0, "MD3");
+    const auto held = radio.takeHeld();
+    EXPECT_EQ(held.vfoA, std::set<int64_t>({14074000, 7010000}));
+    EXPECT_EQ(held.splits, std::set<bool>({false, true}));
+    EXPECT_EQ(held.modes, std::set<int>({2, 3}));
+    const auto next = radio.takeHeld();  // only the present values remain
+    EXPECT_EQ(next.vfoA, std::set<int64_t>({7010000}));
+    EXPECT_EQ(next.modes, std::set<int>({3}));
 }
 
 k4sim::CommandLine parse(const std::vector<std::string>& args) { return k4sim::parseCommandLine(args); }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/asio/error.hpp>
@@ -197,6 +198,43 @@ TEST_F(K4SimServer, RefusesConnectionsWhileNotListening) {
     EXPECT_EQ(refusedAgain.connect(port), boost::asio::error::connection_refused);
     client->send("FA;");  // a connection made before keeps working
     EXPECT_EQ(client->readAnswers(1), "FA00014074000;");
+}
+
+TEST_F(K4SimServer, CutWritesPartOfTheAnswersThenHangsUp) {
+    start();
+    k4sim::Faults faults;
+    faults.cut = 20;
+    setFaults(faults);
+    auto client = connect();
+    client->send("FA;FB;");
+    EXPECT_EQ(client->readToEnd(), "FA00014074000;FB0001");
+    EXPECT_TRUE(client->ended());
+}
+
+TEST_F(K4SimServer, RebootRefusesForAWhileAndKeepsTheState) {
+    start();
+    auto client = connect();
+    client->send("FA00007010000;");
+    ASSERT_TRUE(radio().waitForCommands(1, 5s));
+    sim_->reboot(0, 300ms);
+    EXPECT_EQ(client->readToEnd(), "");
+    EXPECT_TRUE(client->ended());
+    TcpClient refused;
+    EXPECT_EQ(refused.connect(radio().port()), boost::asio::error::connection_refused);
+    std::this_thread::sleep_for(400ms);  // the fault's own duration, not a time-out under test
+    auto again = connect();
+    again->send("FA;");
+    EXPECT_EQ(again->readAnswers(1), "FA00007010000;");
+}
+
+TEST_F(K4SimServer, InjectSendsUnaskedBytesAfterQueuedAnswers) {
+    start();
+    auto client = connect();
+    client->send("ID;");
+    EXPECT_EQ(client->readAnswers(1), "ID017;");
+    sim_->injectAll(0, "xyz");
+    client->send("ID;");
+    EXPECT_EQ(client->readAnswers(1), "xyzID017;");
 }
 
 TEST_F(K4SimServer, SilentRadioRecordsButNeverAnswers) {

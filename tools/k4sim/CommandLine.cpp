@@ -25,6 +25,10 @@ Options:
   --pty                  also serve the first radio on a pseudo-terminal
                          (Linux); its path is printed before the ready line
   --pty-link PATH        make PATH a symbolic link to that terminal
+  --control PORT         serve the control port (0: any free port) on the
+                         --bind address: one request per line, e.g.
+                         "state K4-1", "faults K4-1 silent=1 latency-ms=500",
+                         "clear K4-1"; each answered by one line
   --duration S           exit after S seconds (default: until SIGINT/SIGTERM)
   --help                 show this text
 
@@ -47,12 +51,17 @@ Radio keys (n is the radio's position, from 1):
                                   real shape k4:<index>:<ip>:<id> (index 0,
                                   ip: the address the answer leaves from)
   latency-ms=N close-after=N silent refuse garbage=TEXT flood=N step-hz=N
+  cut=N                           write only N bytes of the next answers, then
+                                  hang up (a connection cut mid-answer)
+  churn                           with flood: new ids with every probe
+  pad=N id-tail=TEXT              discovery answers with a name N characters
+                                  longer, with TEXT added to the id
   record=FILE                     append this radio's received bytes to FILE
   fa=HZ fb=HZ mode=N submode=N split=0|1 ks=N   initial state
 
 TEXT may hold \r, \n, \\ and \xNN escapes (\x2C for a comma).
 Once every port is open, the program prints one line per radio, one for
-discovery, and then "k4sim ready".
+discovery, one for the control port, and then "k4sim ready".
 )";
 
 long long number(const std::string& what, const std::string& text, long long low, long long high) {
@@ -104,12 +113,7 @@ const std::map<std::string, KeySetter>& radioKeys() {
         {"index", [](RadioOptions& r, auto& k, auto& v) { r.index = count(k, v); }},
         {"ip", [](RadioOptions& r, auto&, auto& v) { r.ipText = unescape(v); }},
         {"record", [](RadioOptions& r, auto&, auto& v) { r.recordFile = v; }},
-        {"latency-ms", [](RadioOptions& r, auto& k, auto& v) { r.faults.latencyMs = count(k, v); }},
-        {"close-after", [](RadioOptions& r, auto& k, auto& v) { r.faults.closeAfter = count(k, v); }},
-        {"silent", [](RadioOptions& r, auto& k, auto& v) { r.faults.silent = flag(k, v); }},
         {"refuse", [](RadioOptions& r, auto& k, auto& v) { r.listening = !flag(k, v); }},
-        {"garbage", [](RadioOptions& r, auto&, auto& v) { r.faults.garbage = garbage(v); }},
-        {"flood", [](RadioOptions& r, auto& k, auto& v) { r.faults.flood = count(k, v); }},
         {"step-hz", [](RadioOptions& r, auto& k, auto& v) { r.protocol.stepHz = number(k, v, 1, 1000000000); }},
         {"fa", [](RadioOptions& r, auto& k, auto& v) { r.initialState.vfoA = number(k, v, 0, 99999999999); }},
         {"fb", [](RadioOptions& r, auto& k, auto& v) { r.initialState.vfoB = number(k, v, 0, 99999999999); }},
@@ -122,10 +126,28 @@ const std::map<std::string, KeySetter>& radioKeys() {
     return keys;
 }
 
+using FaultSetter = std::function<void(Faults&, const std::string& key, const std::string& value)>;
+
+const std::map<std::string, FaultSetter>& faultKeys() {
+    static const std::map<std::string, FaultSetter> keys = {
+        {"latency-ms", [](Faults& f, auto& k, auto& v) { f.latencyMs = count(k, v); }},
+        {"close-after", [](Faults& f, auto& k, auto& v) { f.closeAfter = count(k, v); }},
+        {"silent", [](Faults& f, auto& k, auto& v) { f.silent = flag(k, v); }},
+        {"garbage", [](Faults& f, auto&, auto& v) { f.garbage = garbage(v); }},
+        {"flood", [](Faults& f, auto& k, auto& v) { f.flood = count(k, v); }},
+        {"cut", [](Faults& f, auto& k, auto& v) { f.cut = count(k, v); }},
+        {"churn", [](Faults& f, auto& k, auto& v) { f.churn = flag(k, v); }},
+        {"pad", [](Faults& f, auto& k, auto& v) { f.pad = count(k, v); }},
+        {"id-tail", [](Faults& f, auto&, auto& v) { f.idTail = unescape(v); }},
+    };
+    return keys;
+}
+
 void applyRadioKey(RadioOptions& radio, const std::string& item) {
     const auto equals = item.find('=');
     const std::string key = item.substr(0, equals);
     const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
+    if (applyFaultKey(radio.faults, key, value)) return;
     const auto found = radioKeys().find(key);
     if (found == radioKeys().end()) throw UsageError("unknown radio key '" + key + "'");
     found->second(radio, key, value);
@@ -182,6 +204,13 @@ bool radioDefault(Reader& reader, RadioOptions& defaults) {
 
 }  // namespace
 
+bool applyFaultKey(Faults& faults, const std::string& key, const std::string& value) {
+    const auto found = faultKeys().find(key);
+    if (found == faultKeys().end()) return false;
+    found->second(faults, key, value);
+    return true;
+}
+
 std::string unescape(const std::string& text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -232,6 +261,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (option == "--pty-link") {
             options.ptyLink = reader.value();
             options.pty = true;
+        } else if (option == "--control") {
+            options.controlPort = static_cast<int>(number(option, reader.value(), 0, 65535));
         } else if (option == "--duration") {
             line.durationSeconds = count(option, reader.value());
         } else if (option.rfind("--", 0) != 0 || !radioDefault(reader, defaults)) {

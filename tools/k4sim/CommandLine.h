@@ -25,6 +25,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 const char* usageText();
 
+// Sets one fault by its radio key (latency-ms, silent, ...); false for a key
+// that names no fault. Throws UsageError for a bad value.
+bool applyFaultKey(Faults& faults, const std::string& key, const std::string& value);
+
 // Turns \r, \n, \\ and \xNN in a text argument into the bytes they name.
 std::string unescape(const std::string& text);
 

@@ -1,5 +1,6 @@
 #include "Conversation.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace k4sim {
@@ -24,6 +25,10 @@ Reply Conversation::receive(const char* data, std::size_t size) {
             hangingUp_ = true;
             break;
         }
+    }
+    if (link_ == Link::tcp && faults.cut > 0 && !reply.bytes.empty()) {
+        reply.bytes.resize(std::min(reply.bytes.size(), static_cast<std::size_t>(faults.cut)));
+        hangingUp_ = true;
     }
     reply.delay = std::chrono::milliseconds(faults.latencyMs);
     reply.close = hangingUp_;

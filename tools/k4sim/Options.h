@@ -18,7 +18,11 @@ struct Faults {
     int closeAfter = 0;   // close a TCP connection after this many commands (0: never)
     bool silent = false;  // read and record everything, answer nothing
     std::string garbage;  // bytes (no ";") written before every answer
+    int cut = 0;          // write only this many bytes of the next answers, then hang up (TCP; 0: off)
     int flood = 0;        // answer each discovery probe with this many datagrams of distinct ids (0: one, normal)
+    bool churn = false;   // with flood: the ids move on with every probe, so radios come and go
+    int pad = 0;          // discovery answers carry a name this many characters longer
+    std::string idTail;   // bytes added to the id in discovery answers (control bytes, say)
 };
 
 // The two shapes of a discovery answer.
@@ -53,6 +57,7 @@ struct SimOptions {
     std::string recordFile;      // append every radio's received bytes to this file
     bool pty = false;            // also serve the first radio on a pseudo-terminal (Linux)
     std::string ptyLink;         // make a symbolic link to the terminal under this path
+    int controlPort = -1;        // control port (ControlServer) on bindAddress; -1: none, 0: any free port
 };
 
 }  // namespace k4sim

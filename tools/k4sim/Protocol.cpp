@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace k4sim {
 
@@ -20,66 +22,108 @@ std::string withNumber(const char* tag, int64_t value, int width) {
     return text;
 }
 
-std::string frequency(const char* tag, const std::string& arg, int64_t& vfo) {
-    if (arg.empty()) return withNumber(tag, vfo, 11);
-    if (arg.size() != 11 || !allDigits(arg)) return unknown;
-    vfo = std::stoll(arg);
+// A numeric setting: the query answers the tag and the value in `width`
+// digits; a set takes exactly `width` digits of a value `allowed` accepts.
+template <class Value, class Allowed>
+std::string setting(const char* tag, const std::string& arg, Value& value, int width, Allowed allowed) {
+    if (arg.empty()) return withNumber(tag, static_cast<int64_t>(value), width);
+    if (arg.size() != static_cast<std::size_t>(width) || !allDigits(arg)) return unknown;
+    const int64_t wanted = std::stoll(arg);
+    if (!allowed(wanted)) return unknown;
+    value = static_cast<Value>(wanted);
     return {};
 }
 
-std::string split(const std::string& arg, RadioState& state) {
-    if (arg.empty()) return state.split ? "FT1;" : "FT0;";
-    if (arg != "0" && arg != "1") return unknown;
-    state.split = arg == "1";
-    return {};
+auto upTo(int64_t high) {
+    return [high](int64_t value) { return value <= high; };
 }
 
-std::string mode(const char* tag, const std::string& arg, int& value) {
-    if (arg.empty()) return withNumber(tag, value, 1);
-    if (arg.size() != 1 || arg[0] < '1' || arg[0] > '9') return unknown;
-    value = arg[0] - '0';
-    return {};
+auto between(int64_t low, int64_t high) {
+    return [low, high](int64_t value) { return value >= low && value <= high; };
 }
 
-std::string keyerSpeed(const std::string& arg, RadioState& state) {
-    if (arg.empty()) return withNumber("KS", state.keyerSpeed, 3);
-    if (arg.size() != 3 || !allDigits(arg)) return unknown;
-    const int wpm = std::stoi(arg);
-    if (wpm < 8 || wpm > 50) return unknown;
-    state.keyerSpeed = wpm;
-    return {};
-}
-
-std::string step(int64_t delta, RadioState& state) {
+std::string step(const std::string& arg, int64_t delta, RadioState& state) {
+    if (!arg.empty()) return unknown;
     state.vfoA = std::clamp<int64_t>(state.vfoA + delta, 0, maxFrequency);
     return {};
 }
 
 // Commands without an argument: the argument must be empty.
-std::string bare(const std::string& arg, std::string (*apply)(RadioState&), RadioState& state) {
-    return arg.empty() ? apply(state) : unknown;
+template <class Apply>
+std::string bare(const std::string& arg, Apply apply) {
+    return arg.empty() ? apply() : unknown;
 }
 
-std::string transmit(RadioState& state) {
-    state.transmitting = true;
-    return {};
+// The transceiver information answer, 38 characters.
+std::string information(const RadioState& state) {
+    char text[64];
+    const int rit = state.ritOffset;
+    std::snprintf(text, sizeof text, "IF%011lld     %c%04d00 00%d%d%d0%d0%d1 ;", static_cast<long long>(state.vfoA),
+                  rit < 0 ? '-' : '+', std::min(std::abs(rit), 9999), state.transmitting ? 1 : 0, state.mode,
+                  state.receiveVfo, state.split ? 1 : 0, state.dataModeA);
+    return text;
 }
 
-std::string receive(RadioState& state) {
-    state.transmitting = false;
-    return {};
-}
+using Handler = std::string (*)(const std::string& arg, RadioState& state, const ProtocolSettings& settings);
 
-std::string transmitQuery(RadioState& state) { return state.transmitting ? "TQ1;" : "TQ0;"; }
+struct Command {
+    const char* tag;
+    Handler handle;
+};
 
-std::string clearRit(RadioState& state) {
-    state.ritOffset = 0;
-    return {};
-}
-
-std::string identify(RadioState&) { return "ID017;"; }
-
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+// Longer tags before the shorter ones they begin with (MD$ before MD).
+const Command commands[] = {
+    {"MD$", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("MD$", a, s.subMode, 1, between(1, 9)); }},
+    {"MD", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("MD", a, s.mode, 1, between(1, 9)); }},
+    {"DT$", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("DT$", a, s.dataModeB, 1, upTo(3)); }},
+    {"DT", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("DT", a, s.dataModeA, 1, upTo(3)); }},
+    {"BW$", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("BW$", a, s.bandwidthB, 4, upTo(9999)); }},
+    {"BW", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("BW", a, s.bandwidthA, 4, upTo(9999)); }},
+    {"FA", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("FA", a, s.vfoA, 11, upTo(maxFrequency)); }},
+    {"FB", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("FB", a, s.vfoB, 11, upTo(maxFrequency)); }},
+    {"FT", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("FT", a, s.split, 1, upTo(1)); }},
+    {"FR", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("FR", a, s.receiveVfo, 1, upTo(1)); }},
+    {"KS", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("KS", a, s.keyerSpeed, 3, between(8, 50)); }},
+    {"K2", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("K2", a, s.extendedMode, 1, upTo(3)); }},
+    {"K3", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("K3", a, s.k3Mode, 1, upTo(1)); }},
+    {"AI", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return setting("AI", a, s.autoInfo, 1, [](int64_t n) { return n <= 2 || n == 4; }); }},
+    {"UP", [](const std::string& a, RadioState& s, const ProtocolSettings& p) { return step(a, p.stepHz, s); }},
+    {"DN", [](const std::string& a, RadioState& s, const ProtocolSettings& p) { return step(a, -p.stepHz, s); }},
+    {"TX", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return bare(a, [&] { s.transmitting = true; return std::string(); }); }},
+    {"RX", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return bare(a, [&] { s.transmitting = false; return std::string(); }); }},
+    {"TQ", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return bare(a, [&] { return std::string(s.transmitting ? "TQ1;" : "TQ0;"); }); }},
+    {"RC", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return bare(a, [&] { s.ritOffset = 0; return std::string(); }); }},
+    {"IF", [](const std::string& a, RadioState& s, const ProtocolSettings&) {
+         return bare(a, [&] { return information(s); }); }},
+    {"ID", [](const std::string& a, RadioState&, const ProtocolSettings&) {
+         return bare(a, [] { return std::string("ID017;"); }); }},
+    {"OM", [](const std::string& a, RadioState&, const ProtocolSettings&) {
+         return bare(a, [] { return std::string("OM AP-S----4---;"); }); }},
+    {"RVM", [](const std::string& a, RadioState&, const ProtocolSettings&) {
+         return bare(a, [] { return std::string("RVM02.45;"); }); }},
+    {"PS", [](const std::string& a, RadioState&, const ProtocolSettings&) {
+         return bare(a, [] { return std::string("PS1;"); }); }},
+    {"SB", [](const std::string& a, RadioState&, const ProtocolSettings&) {
+         return bare(a, [] { return std::string("SB0;"); }); }},
+};
 
 }  // namespace
 
@@ -98,21 +142,10 @@ void CommandFramer::feed(const char* data, std::size_t size, std::vector<std::st
 }
 
 std::string answerCommand(const std::string& command, RadioState& state, const ProtocolSettings& settings) {
-    if (command.size() < 2) return unknown;
-    const std::string arg = command.substr(2);
-    if (startsWith(command, "MD$")) return mode("MD$", command.substr(3), state.subMode);
-    if (startsWith(command, "MD")) return mode("MD", arg, state.mode);
-    if (startsWith(command, "FA")) return frequency("FA", arg, state.vfoA);
-    if (startsWith(command, "FB")) return frequency("FB", arg, state.vfoB);
-    if (startsWith(command, "FT")) return split(arg, state);
-    if (startsWith(command, "KS")) return keyerSpeed(arg, state);
-    if (startsWith(command, "UP")) return arg.empty() ? step(settings.stepHz, state) : unknown;
-    if (startsWith(command, "DN")) return arg.empty() ? step(-settings.stepHz, state) : unknown;
-    if (startsWith(command, "TX")) return bare(arg, transmit, state);
-    if (startsWith(command, "RX")) return bare(arg, receive, state);
-    if (startsWith(command, "TQ")) return bare(arg, transmitQuery, state);
-    if (startsWith(command, "RC")) return bare(arg, clearRit, state);
-    if (startsWith(command, "ID")) return bare(arg, identify, state);
+    for (const auto& known : commands) {
+        const std::size_t length = std::strlen(known.tag);
+        if (command.compare(0, length, known.tag) == 0) return known.handle(command.substr(length), state, settings);
+    }
     return unknown;
 }
 

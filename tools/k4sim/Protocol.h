@@ -3,17 +3,23 @@
 // that applies one command to the radio's state and returns its answer.
 //
 // Understood commands (anything else, or a malformed argument, is answered
-// "?;"; sets are not answered):
-//   FA; FB;          -> FA/FB and the frequency in hertz, 11 digits
-//   FAnnnnnnnnnnn;   sets VFO A (FB: VFO B); exactly 11 digits
-//   FT; FT0; FT1;    split query and set
-//   MD; MDn;         main receiver mode, n = 1 to 9
-//   MD$; MD$n;       sub receiver mode
-//   KS; KSnnn;       keyer speed query ("KS020;") and set (008 to 050)
+// "?;"; sets are not answered). A query is the bare tag, a set the tag and
+// exactly as many digits as the query answers:
+//   FA FB            VFO A / B in hertz, 11 digits
+//   FT FR            split (0/1), receive VFO (0 = A, 1 = B)
+//   MD MD$           main / sub receiver mode, 1 to 9
+//   DT DT$           data sub-mode of VFO A / B, 0 to 3
+//   BW BW$           filter bandwidth in 10 Hz units, 4 digits
+//   KS               keyer speed, 3 digits, 008 to 050
+//   K2 K3 AI         extended-mode level 0-3, K3 mode 0-1, auto-info 0/1/2/4
+//                    (kept only: no reports are pushed)
 //   UP; DN;          move VFO A one step (ProtocolSettings::stepHz) up/down
 //   TX; RX; TQ;      transmit, receive, transmit state query ("TQ0;"/"TQ1;")
 //   RC;              clear the RIT offset
-//   ID;              "ID017;"
+//   IF;              38-character transceiver information
+//   ID; OM; RVM;     "ID017;", option modules "OM AP-S----4---;", firmware
+//                    "RVM02.45;"
+//   PS; SB;          powered on "PS1;", sub receiver off "SB0;"
 #pragma once
 
 #include <cstddef>

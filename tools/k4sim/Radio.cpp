@@ -1,6 +1,7 @@
 #include "Radio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace k4sim {
 
@@ -9,7 +10,9 @@ Radio::Radio(RadioOptions options, bool recordInMemory, std::vector<std::shared_
       recordInMemory_(recordInMemory),
       files_(std::move(files)),
       state_(options_.initialState),
-      faults_(options_.faults) {}
+      faults_(options_.faults) {
+    noteHeld();
+}
 
 RadioState Radio::state() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -19,6 +22,7 @@ RadioState Radio::state() const {
 void Radio::setState(const RadioState& state) {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = state;
+    noteHeld();
 }
 
 Faults Radio::faults() const {
@@ -49,6 +53,24 @@ std::vector<std::string> Radio::commands() const {
 std::size_t Radio::connectionCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<std::size_t>(connectionCount_);
+}
+
+std::size_t Radio::rejectedCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rejectedCount_;
+}
+
+HeldValues Radio::takeHeld() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    noteHeld();
+    return std::exchange(held_, {});
+}
+
+void Radio::noteHeld() {
+    held_.vfoA.insert(state_.vfoA);
+    held_.vfoB.insert(state_.vfoB);
+    held_.modes.insert(state_.mode);
+    held_.splits.insert(state_.split);
 }
 
 void Radio::clearRecord() {
@@ -119,21 +141,27 @@ std::string Radio::execute(int connection, const std::string& command) {
         if (auto* record = findConnection(connection)) record->commands.push_back(command);
     }
     changed_.notify_all();
-    return answerCommand(command, state_, options_.protocol);
+    std::string answer = answerCommand(command, state_, options_.protocol);
+    if (answer == "?;") ++rejectedCount_;
+    noteHeld();
+    return answer;
 }
 
-std::vector<std::string> Radio::discoveryAnswers(const std::string& localAddress) const {
-    const int flood = faults().flood;
+std::vector<std::string> Radio::discoveryAnswers(const std::string& localAddress) {
+    const Faults faults = this->faults();
+    const std::string id = options_.id + faults.idTail;
+    const std::string name = options_.name + std::string(static_cast<std::size_t>(std::max(faults.pad, 0)), 'x');
     auto answer = [&](const std::string& suffix) {
         if (options_.shape == AnswerShape::real) {
             const std::string ip = options_.ipText.empty() ? localAddress : options_.ipText;
-            return "k4:" + std::to_string(options_.index) + ":" + ip + ":" + options_.id + suffix;
+            return "k4:" + std::to_string(options_.index) + ":" + ip + ":" + id + suffix;
         }
-        return "k4:" + options_.name + suffix + ":" + options_.info + ":" + options_.id + suffix;
+        return "k4:" + name + suffix + ":" + options_.info + ":" + id + suffix;
     };
-    if (flood <= 0) return {answer("")};
+    if (faults.flood <= 0) return {answer("")};
+    const int first = faults.churn ? ++churnRound_ * faults.flood / 2 : 0;  // half the ids are new each probe
     std::vector<std::string> answers;
-    for (int k = 1; k <= flood; ++k) answers.push_back(answer("-" + std::to_string(k)));
+    for (int k = 1; k <= faults.flood; ++k) answers.push_back(answer("-" + std::to_string(first + k)));
     return answers;
 }
 

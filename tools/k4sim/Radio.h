@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@
 #include "RecordFile.h"
 
 namespace k4sim {
+
+// Every value of the frequencies, mode and split that the radio held over a
+// stretch of time.
+struct HeldValues {
+    std::set<int64_t> vfoA, vfoB;
+    std::set<int> modes;
+    std::set<bool> splits;
+};
 
 // One connection's traffic as the radio received it.
 struct ConnectionRecord {
@@ -54,6 +63,9 @@ public:
     std::string received() const;               // all connections, in arrival order
     std::vector<std::string> commands() const;  // all connections, in execution order
     std::size_t connectionCount() const;        // connections opened so far
+    std::size_t rejectedCount() const;          // commands answered "?;" so far
+    // The values held since the last call (the present ones included).
+    HeldValues takeHeld();
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
     // start or the last clearRecord; false on time-out.
@@ -71,10 +83,11 @@ public:
     std::string execute(int connection, const std::string& command);
     // The datagrams that answer one discovery probe; `localAddress` is the
     // address the answer leaves from (third field of the real shape).
-    std::vector<std::string> discoveryAnswers(const std::string& localAddress) const;
+    std::vector<std::string> discoveryAnswers(const std::string& localAddress);
 
 private:
     ConnectionRecord* findConnection(int connection);
+    void noteHeld();  // with mutex_ held
     template <class Predicate>
     bool waitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
 
@@ -93,6 +106,9 @@ private:
     std::size_t byteCount_ = 0;
     std::size_t commandCount_ = 0;
     int connectionCount_ = 0;
+    std::size_t rejectedCount_ = 0;
+    HeldValues held_;
+    int churnRound_ = 0;  // simulator's thread only
 };
 
 }  // namespace k4sim

@@ -28,6 +28,13 @@ public:
 
     void start() { startRead(); }
 
+    // Sends these bytes after the answers already queued, unasked.
+    void inject(std::string bytes) {
+        if (closed_) return;
+        replies_.push(Clock::now(), std::chrono::milliseconds(0), std::move(bytes));
+        pump();
+    }
+
     void close() {
         if (closed_) return;
         closed_ = true;

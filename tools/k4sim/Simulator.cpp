@@ -6,6 +6,8 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/post.hpp>
 
+#include "Control.h"
+#include "ControlServer.h"
 #include "DiscoveryResponder.h"
 #include "Pty.h"
 #include "RecordFile.h"
@@ -83,6 +85,12 @@ void Simulator::openPorts() {
         if (radios_.empty()) throw std::invalid_argument("a pseudo-terminal needs a radio to serve");
         pty_ = openPty(io_, radios_.front(), options_.ptyLink);
     }
+    if (options_.controlPort >= 0) {
+        control_ = std::make_shared<ControlServer>(
+            io_, boost::asio::ip::tcp::endpoint(defaultBind, static_cast<uint16_t>(options_.controlPort)),
+            [this](const std::string& request) { return controlAnswer(*this, request); });
+        controlPort_ = control_->open();
+    }
 }
 
 void Simulator::stop() {
@@ -97,6 +105,7 @@ void Simulator::closeAll() {
     for (auto& listener : listeners_) listener->close();
     if (responder_) responder_->close();
     if (pty_) pty_->close();
+    if (control_) control_->close();
 }
 
 template <class Work>
@@ -109,9 +118,14 @@ void Simulator::onSimulatorThread(Work work) {
 }
 
 Radio* Simulator::findRadio(const std::string& name) {
-    for (auto& radio : radios_)
-        if (radio->name() == name) return radio.get();
-    return nullptr;
+    const auto index = indexOf(name);
+    return index ? radios_[*index].get() : nullptr;
+}
+
+std::optional<std::size_t> Simulator::indexOf(const std::string& name) const {
+    for (std::size_t i = 0; i < radios_.size(); ++i)
+        if (radios_[i]->name() == name) return i;
+    return std::nullopt;
 }
 
 std::string Simulator::ptyPath() const { return pty_ ? pty_->path() : std::string(); }
@@ -124,6 +138,16 @@ void Simulator::setListening(std::size_t index, bool listening) {
 void Simulator::disconnectAll(std::size_t index) {
     auto& listener = listeners_.at(index);
     onSimulatorThread([&] { listener->disconnectAll(); });
+}
+
+void Simulator::reboot(std::size_t index, std::chrono::milliseconds down) {
+    auto& listener = listeners_.at(index);
+    onSimulatorThread([&] { listener->reboot(down); });
+}
+
+void Simulator::injectAll(std::size_t index, const std::string& bytes) {
+    auto& listener = listeners_.at(index);
+    onSimulatorThread([&] { listener->injectAll(bytes); });
 }
 
 std::size_t Simulator::probeCount() const { return responder_ ? responder_->probeCount() : 0; }

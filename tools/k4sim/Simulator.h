@@ -1,6 +1,6 @@
 // A set of simulated K4 radios in one process: a TCP port per radio, one
 // UDP discovery port for all of them, and optionally a pseudo-terminal for
-// the first radio. Tests embed it (ports 0 let the system choose; the
+// the first radio, and a control port. Tests embed it (ports 0 let the system choose; the
 // chosen ones are reported), the k4sim program wraps it.
 //
 // Concurrency: start() binds every port on the caller's thread, then starts
@@ -28,6 +28,7 @@
 
 namespace k4sim {
 
+class ControlServer;
 class DiscoveryResponder;
 class PtyServer;
 class TcpListener;
@@ -50,7 +51,9 @@ public:
     std::size_t radioCount() const { return radios_.size(); }
     Radio& radio(std::size_t index) { return *radios_.at(index); }
     Radio* findRadio(const std::string& name);
+    std::optional<std::size_t> indexOf(const std::string& name) const;
     uint16_t discoveryPort() const { return discoveryPort_; }
+    uint16_t controlPort() const { return controlPort_; }
     // The pseudo-terminal's path; empty without one.
     std::string ptyPath() const;
 
@@ -58,6 +61,11 @@ public:
     void setListening(std::size_t index, bool listening);
     // Hang up every open TCP connection of the radio.
     void disconnectAll(std::size_t index);
+    // Hang up, refuse connections for `down`, then accept again; the
+    // radio's state is kept.
+    void reboot(std::size_t index, std::chrono::milliseconds down);
+    // Send bytes unasked on every open TCP connection of the radio.
+    void injectAll(std::size_t index, const std::string& bytes);
 
     std::size_t probeCount() const;
     std::vector<std::string> discoveryDatagrams() const;
@@ -76,7 +84,9 @@ private:
     std::vector<std::shared_ptr<TcpListener>> listeners_;
     std::shared_ptr<DiscoveryResponder> responder_;
     std::shared_ptr<PtyServer> pty_;
+    std::shared_ptr<ControlServer> control_;
     uint16_t discoveryPort_ = 0;
+    uint16_t controlPort_ = 0;
     std::thread thread_;
     bool used_ = false;     // start() was called
     bool started_ = false;  // the thread runs

@@ -17,7 +17,7 @@ std::string peerText(const boost::asio::ip::tcp::socket& socket) {
 
 TcpListener::TcpListener(boost::asio::io_context& io, std::shared_ptr<Radio> radio,
                          boost::asio::ip::tcp::endpoint endpoint)
-    : radio_(std::move(radio)), endpoint_(endpoint), acceptor_(io), retryTimer_(io) {}
+    : radio_(std::move(radio)), endpoint_(endpoint), acceptor_(io), retryTimer_(io), rebootTimer_(io) {}
 
 uint16_t TcpListener::open() {
     listen();
@@ -56,10 +56,25 @@ void TcpListener::disconnectAll() {
     sessions_.clear();
 }
 
+void TcpListener::reboot(std::chrono::milliseconds down) {
+    disconnectAll();
+    setListening(false);
+    rebootTimer_.expires_after(down);
+    rebootTimer_.async_wait([self = shared_from_this()](const boost::system::error_code& error) {
+        if (!error) self->setListening(true);
+    });
+}
+
+void TcpListener::injectAll(const std::string& bytes) {
+    for (auto& weak : sessions_)
+        if (auto session = weak.lock()) session->inject(bytes);
+}
+
 void TcpListener::close() {
     boost::system::error_code ignored;
     acceptor_.close(ignored);
     retryTimer_.cancel();
+    rebootTimer_.cancel();
     disconnectAll();
 }
 

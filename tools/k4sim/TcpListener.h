@@ -8,7 +8,9 @@
 // sessions are tracked by weak references only.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -30,6 +32,10 @@ public:
     uint16_t open();
     void setListening(bool listening);
     void disconnectAll();
+    // Hangs up, refuses connections for `down`, then listens again.
+    void reboot(std::chrono::milliseconds down);
+    // Sends the bytes to every open connection.
+    void injectAll(const std::string& bytes);
     void close();
 
 private:
@@ -44,6 +50,7 @@ private:
     boost::asio::ip::tcp::endpoint endpoint_;
     boost::asio::ip::tcp::acceptor acceptor_;
     boost::asio::steady_timer retryTimer_;
+    boost::asio::steady_timer rebootTimer_;
     std::vector<std::weak_ptr<TcpSession>> sessions_;
 };
 

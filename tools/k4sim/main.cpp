@@ -26,6 +26,8 @@ void printPorts(k4sim::Simulator& simulator, const k4sim::SimOptions& options) {
     }
     if (options.discovery) std::cout << "discovery udp=" << options.discoveryBind << ":" << simulator.discoveryPort() << "\n";
     if (options.pty) std::cout << "pty " << simulator.ptyPath() << "\n";
+    if (options.controlPort >= 0)
+        std::cout << "control tcp=" << options.bindAddress << ":" << simulator.controlPort() << "\n";
     std::cout << "k4sim ready" << std::endl;
 }
 

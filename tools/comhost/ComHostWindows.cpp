@@ -3,11 +3,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "Host.h"
+#include "ComHost.h"
 #include "settings/Settings.h"
 #include "platform/Profile.h"
 
-namespace e2e {
+namespace comhost {
 namespace {
 
 std::string hresultText(HRESULT hr) {
@@ -42,14 +42,10 @@ com::ComPtr<IRigManager3> createRigManager() {
     return manager;
 }
 
-double processCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-    const auto seconds = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) *
-               1e-7;
-    };
-    return seconds(kernel) + seconds(user);
+std::string settingsFilePath() {
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + settings::kFile;
 }
 
-}  // namespace e2e
+}  // namespace comhost

@@ -1,16 +1,16 @@
 // The native build: the driver's classes are linked in; settings live in a
 // temporary folder named by QBOX_INI_DIR.
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
-#include "Host.h"
+#include "ComHost.h"
 #include "com/ObjectRoot.h"
 #include "manager/RigManager.h"
+#include "settings/Settings.h"
 
-namespace e2e {
+namespace comhost {
 namespace {
 
 std::filesystem::path& settingsFolder() {
@@ -21,7 +21,7 @@ std::filesystem::path& settingsFolder() {
 }  // namespace
 
 HostSession::HostSession() {
-    auto pattern = (std::filesystem::temp_directory_path() / "qbox-e2e-bench-XXXXXX").string();
+    auto pattern = (std::filesystem::temp_directory_path() / "qbox-host-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a settings folder");
     settingsFolder() = pattern;
     setenv("QBOX_INI_DIR", pattern.c_str(), 1);
@@ -42,10 +42,6 @@ com::ComPtr<IRigManager3> createRigManager() {
     return manager;
 }
 
-double processCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+std::string settingsFilePath() { return (settingsFolder() / settings::kFile).string(); }
 
-}  // namespace e2e
+}  // namespace comhost

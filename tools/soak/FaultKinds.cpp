@@ -1,0 +1,63 @@
+#include "FaultKinds.h"
+
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace soak {
+namespace {
+
+using Target = FaultKind::Target;
+
+std::set<std::string> namesIn(const std::string& list) {
+    std::set<std::string> names;
+    std::istringstream items(list);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        if (item.empty()) continue;
+        bool known = false;
+        for (const auto& kind : allFaultKinds()) known = known || item == kind.name;
+        if (!known) throw std::invalid_argument("unknown fault kind '" + item + "'");
+        names.insert(item);
+    }
+    return names;
+}
+
+}  // namespace
+
+const std::vector<FaultKind>& allFaultKinds() {
+    static const std::vector<FaultKind> kinds = {
+        {"reboot", Target::rig, 3000, "reboot %s 3000", ""},
+        // Cut after "FA" and six digits: should a Set's "KS020;" follow that
+        // fragment on the next connection, the two would read as an FA answer.
+        {"cut", Target::rig, 1500, "faults %s cut=8", "faults %s cut=0"},
+        {"silent", Target::rig, 3000, "faults %s silent=1", "faults %s silent=0"},
+        {"late", Target::rig, 3000, "faults %s latency-ms=500", "faults %s latency-ms=0"},
+        {"garbage", Target::rig, 3000, "faults %s garbage=\\x01~junk~", "faults %s garbage="},
+        {"flood", Target::rig, 500, "inject %s 20000", ""},
+        {"discovery-flood", Target::discovery, 3000, "faults %s flood=300", "faults %s flood=0"},
+        {"churn", Target::discovery, 3000, "faults %s flood=20 churn=1", "faults %s flood=0 churn=0"},
+        {"long-answer", Target::discovery, 3000, "faults %s pad=3000", "faults %s pad=0"},
+        {"control-id", Target::discovery, 3000, "faults %s id-tail=\\x01\\x1b\\r\\nK4Slot1=EVIL",
+         "faults %s id-tail="},
+    };
+    return kinds;
+}
+
+std::vector<const FaultKind*> chooseFaultKinds(const std::string& only, const std::string& skip) {
+    const auto wanted = namesIn(only);
+    const auto unwanted = namesIn(skip);
+    std::vector<const FaultKind*> chosen;
+    for (const auto& kind : allFaultKinds())
+        if ((wanted.empty() || wanted.count(kind.name)) && !unwanted.count(kind.name)) chosen.push_back(&kind);
+    return chosen;
+}
+
+std::string requestFor(const char* pattern, const std::string& radio) {
+    std::string request = pattern;
+    const auto at = request.find("%s");
+    if (at != std::string::npos) request.replace(at, 2, radio);
+    return request;
+}
+
+}  // namespace soak
