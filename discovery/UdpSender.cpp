@@ -110,15 +110,14 @@ void UdpSender::startReceive() {
                                 [this](const error_code& error, size_t length) { onReceive(error, length); });
 }
 
-std::optional<size_t> UdpSender::deliveredLength(const error_code& error, size_t length, size_t bufferSize) {
-    if (!error) return std::min(length, bufferSize);
-    if (error == boost::asio::error::message_size) return bufferSize;
-    return std::nullopt;
+std::optional<size_t> UdpSender::deliveredLength(const error_code& error, size_t length) {
+    if (error) return std::nullopt;
+    return std::min(length, kDeliveredBytes);
 }
 
 void UdpSender::onReceive(const error_code& error, size_t length) {
     receiving_ = false;
-    const auto delivered = deliveredLength(error, length, receiveBuffer_->size());
+    const auto delivered = deliveredLength(error, length);
     if (delivered && onDatagram_) onDatagram_(receiveBuffer_->data(), static_cast<unsigned>(*delivered), receiveFrom_);
     // A failed receive re-arms only at the next slice, so an error that
     // persists cannot make the thread spin.

@@ -34,9 +34,12 @@ using DatagramHandler =
 
 class UdpSender : public std::enable_shared_from_this<UdpSender> {
 public:
-    // Every receive fills one buffer of this size; the rest of a longer
-    // datagram is lost.
-    static constexpr size_t kReceiveBufferSize = 100;
+    // Every receive takes a whole datagram into a buffer that holds the
+    // longest one UDP can carry, so no receive is ever cut short (platforms
+    // report a cut datagram differently); then only its first bytes are
+    // handed on, as the answers that matter are short.
+    static constexpr size_t kReceiveBufferSize = 65536;
+    static constexpr size_t kDeliveredBytes = 100;
 
     UdpSender() = default;
     ~UdpSender();
@@ -54,12 +57,9 @@ public:
     // Ends the run and joins its thread; never call it from the run's thread.
     void stop();
 
-    // How many bytes of the buffer a receive completion delivers, or nothing
-    // when it brought no datagram. A datagram longer than the buffer fills
-    // it and loses the rest: Linux reports that as success, Windows as
-    // "message too long"; both deliver the whole buffer.
-    static std::optional<size_t> deliveredLength(const boost::system::error_code& error, size_t length,
-                                                 size_t bufferSize);
+    // How many bytes of the buffer a receive completion delivers: the first
+    // kDeliveredBytes of the datagram, or nothing when it brought none.
+    static std::optional<size_t> deliveredLength(const boost::system::error_code& error, size_t length);
 
 private:
     void run();
