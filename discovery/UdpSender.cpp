@@ -146,19 +146,19 @@ void UdpSender::sendNext(Datagram current) {
         if (cursor_.next >= cursor_.size()) cursor_ = LocalUdpEndpoint();
     }
     socket_->async_send_to(boost::asio::buffer(*current), target,
-                           [self = shared_from_this(), current](const error_code& error, size_t) {
-                               self->onSent(error, current);
+                           [self = shared_from_this(), current](const error_code&, size_t) {
+                               self->onSent(current);
                            });
 }
 
-void UdpSender::onSent(const error_code& error, Datagram current) {
+// A failed send (a target without a route, say) is not retried, and the
+// pass goes on with the next target all the same.
+void UdpSender::onSent(Datagram current) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         sending_ = false;
-        // A failed send abandons the rest of its pass; nothing is retried.
-        if (error) cursor_ = LocalUdpEndpoint();
     }
-    sendNext(error ? nullptr : std::move(current));
+    sendNext(std::move(current));
 }
 
 }  // namespace K4Ip

@@ -69,7 +69,7 @@ private:
     void startReceive();
     void onReceive(const boost::system::error_code& error, size_t length);
     void sendNext(Datagram current);
-    void onSent(const boost::system::error_code& error, Datagram current);
+    void onSent(Datagram current);
 
     std::mutex mutex_;
     LocalUdpEndpoint targets_;
