@@ -30,8 +30,10 @@ void DiscoveryImpl::realSleep(platform::Nanos duration) {
 
 bool DiscoveryImpl::start() {
     try {
+        // The old run ends first: answers it receives while it is being
+        // joined must not reach the new list.
+        stop();
         clearRadios();
-        if (sender_) sender_->stop();
         const std::string addresses = settings::remoteAddresses();
         const std::string port = settings::discoveryPort();
         sender_ = std::make_shared<UdpSender>();

@@ -2,6 +2,7 @@
 // the probe reaches a fake radio through the loopback broadcast and the
 // remote addresses, its answers are listed, and a new run replaces the old.
 // discovered() runs on an injected clock here, except in the end-to-end test.
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -209,6 +210,32 @@ TEST_F(DiscoveryProbe, StartForgetsTheRadiosAtOnceAndEndsTheOldRun) {
     const auto radios = radiosOnceListed(1);
     ASSERT_EQ(radios.size(), 1u);
     EXPECT_EQ(radios[0].id(), "NEW");
+}
+
+// A stream of answers to the old run goes on while start ends that run: none
+// of them may land in the new list, so the old run must have ended before the
+// list is emptied.
+TEST_F(DiscoveryProbe, AnswersToTheOldRunDuringStartAreNotListed) {
+    ASSERT_TRUE(discovery->start());
+    const auto first = probeOfRun();
+    ASSERT_TRUE(first);
+    std::atomic<bool> flooding{true};
+    std::thread flood([&] {
+        FakeRadio oldRadio;
+        while (flooding) {
+            try {
+                oldRadio.answer(first->from, "k4:old:info:OLD");
+            } catch (const std::exception&) {
+                // The old run's socket may be gone; keep sending.
+            }
+        }
+    });
+    ASSERT_EQ(radiosOnceListed(1).size(), 1u);
+    const bool restarted = discovery->start();
+    flooding = false;
+    flood.join();
+    ASSERT_TRUE(restarted);
+    EXPECT_TRUE(discovery->discovered().empty());
 }
 
 TEST_F(DiscoveryProbe, APortTextThatDoesNotResolveFailsTheStart) {
