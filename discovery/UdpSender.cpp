@@ -23,27 +23,25 @@ void UdpSender::withResolver(const std::function<void(ip::udp::resolver&)>& fn) 
     fn(resolver);
 }
 
-void UdpSender::setTargets(const LocalUdpEndpoint& targets) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    targets_ = targets;
-}
-
 void UdpSender::start(DatagramHandler onDatagram) {
     onDatagram_ = std::move(onDatagram);
     receiveBuffer_ = std::make_shared<std::vector<char>>(kReceiveBufferSize, '\0');
     thread_ = std::thread([this] { run(); });
 }
 
-void UdpSender::send(Datagram datagram) {
+bool UdpSender::send(Datagram datagram, LocalUdpEndpoint targets) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!targets_.entries || finished_) return;
-    queue_.push_back(std::move(datagram));
-    if (sending_) return;
+    if (finished_) return false;
+    if (targets.size() == 0) return true;
+    targets.next = 0;
+    queue_.push_back(Pass{std::move(datagram), std::move(targets)});
+    if (sending_) return true;
     // Posted under the lock: the run's thread sets finished_ under it before
     // its last drain, so a kick is either drained there or never posted, and
     // none is left holding this sender inside its own io_context. Posting only
     // enqueues; it never runs the handler here.
     boost::asio::post(ioContext_, [self = shared_from_this()] { self->sendNext(nullptr); });
+    return true;
 }
 
 void UdpSender::stop() {
@@ -132,10 +130,9 @@ void UdpSender::sendNext(Datagram current) {
         if (sending_) return;
         if (!cursor_.entries) {
             if (queue_.empty()) return;
-            current = queue_.front();
+            current = std::move(queue_.front().datagram);
+            cursor_ = std::move(queue_.front().targets);
             queue_.pop_front();
-            cursor_ = targets_;
-            cursor_.next = 0;
         }
         if (cursor_.size() == 0 || !current) {
             cursor_ = LocalUdpEndpoint();

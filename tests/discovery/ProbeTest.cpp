@@ -4,9 +4,11 @@
 // discovered() runs on an injected clock here, except in the end-to-end test.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <type_traits>
@@ -17,6 +19,7 @@
 #include "FakeRadio.h"
 #include "discovery/Discovery.h"
 #include "discovery/DiscoveryImpl.h"
+#include "discovery/Targets.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
 #include "platform/Adapters.h"
@@ -66,6 +69,46 @@ std::string idOf(const std::string& answer) {
     const std::string seen = answer.substr(0, 100);
     return seen.substr(seen.rfind(':') + 1);
 }
+
+// A name service for the remote addresses: "slow.example" names the loopback
+// address but answers only once released; the system answers every other
+// entry. Lookups may outlive the test, so they share the state.
+class SlowNames {
+public:
+    ~SlowNames() { release(); }
+
+    K4Ip::NameLookup lookup() {
+        return [state = state_](const std::string& entry, const std::string& port) {
+            if (entry == "slow.example") {
+                std::unique_lock<std::mutex> lock(state->mutex);
+                ++state->waiting;
+                state->changed.notify_all();
+                state->changed.wait_for(lock, std::chrono::seconds(10), [&] { return state->released; });
+                --state->waiting;
+            }
+            return K4Ip::systemNameLookup()(entry == "slow.example" ? "127.0.0.1" : entry, port);
+        };
+    }
+    // True once this many lookups of the slow name wait for their answer.
+    bool waiting(int count) {
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        return state_->changed.wait_for(lock, kAnswerLimit, [&] { return state_->waiting >= count; });
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->released = true;
+        state_->changed.notify_all();
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool released = false;
+        int waiting = 0;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
 
 class DiscoveryProbe : public ::testing::Test {
 protected:
@@ -121,12 +164,14 @@ protected:
     testsupport::TempIniFolder ini;
     FakeRadio radio;
     FakeTime time;
-    std::shared_ptr<DiscoveryImpl> discovery = std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep());
+    SlowNames names;
+    std::shared_ptr<DiscoveryImpl> discovery =
+        std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep(), names.lookup());
 };
 
-// 10.9.9.9 has no route in the test's namespace: its send fails at once,
-// and the probe still goes on to the target after it.
-TEST_F(DiscoveryProbe, SendsFindk4OnceToEveryBroadcastAndRemoteAddressPastAFailedSend) {
+// 10.9.9.9 has no route in the test's namespace: the remote address after
+// it is probed all the same.
+TEST_F(DiscoveryProbe, SendsFindk4OnceToEveryBroadcastAndRemoteAddress) {
     ini.set(kAddressesKey, "10.9.9.9 127.0.0.1");
     ASSERT_TRUE(discovery->start());
     const auto received = probes(adapterCount() + 1);
@@ -135,6 +180,25 @@ TEST_F(DiscoveryProbe, SendsFindk4OnceToEveryBroadcastAndRemoteAddressPastAFaile
         EXPECT_EQ(probe.bytes, "findk4");
         EXPECT_EQ(probe.from.port(), received[0].from.port()) << "one socket per run";
     }
+}
+
+// Remote entries are looked up off the caller's thread: neither a start nor
+// a second start while the first run's lookup still waits is held up by the
+// name service; the broadcasts go out at once, before every remote address;
+// the radio behind the slow name is listed once the name is answered.
+TEST_F(DiscoveryProbe, NameLookupsHoldUpNoStartAndNoBroadcast) {
+    ini.set(kAddressesKey, "slow.example 127.0.0.1");
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_TRUE(discovery->start());
+        ASSERT_TRUE(names.waiting(run)) << "start waited for the name service";
+        EXPECT_EQ(probes(adapterCount()).size(), adapterCount()) << "the broadcasts and nothing else";
+    }
+    EXPECT_TRUE(discovery->discovered().empty());
+    names.release();
+    const auto remotes = probes(2);
+    ASSERT_EQ(remotes.size(), 2u) << "the new run probes the slow name and the entry after it";
+    radio.answer(remotes[0].from, "k4:slow:info:SLOW");
+    EXPECT_EQ(radiosOnceListed(1).size(), 1u);
 }
 
 TEST_F(DiscoveryProbe, ListsAnswersFromTheFirstProbeOn) {
@@ -300,10 +364,9 @@ TEST(UdpSenderIdle, ARunWithoutTargetsWaitsWithoutSpinning) {
     if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "opens sockets: run inside a private network namespace";
     using Cpu = boost::chrono::process_cpu_clock;
     auto sender = std::make_shared<K4Ip::UdpSender>();
-    sender->setTargets(K4Ip::LocalUdpEndpoint());
     int datagrams = 0;
     sender->start([&](const char*, unsigned, const ip::udp::endpoint&) { ++datagrams; });
-    sender->send(std::make_shared<std::vector<char>>(6, 'x'));
+    sender->send(std::make_shared<std::vector<char>>(6, 'x'), K4Ip::LocalUdpEndpoint());
 
     const auto cpuBefore = Cpu::now();
     const auto wallBefore = std::chrono::steady_clock::now();
@@ -316,6 +379,21 @@ TEST(UdpSenderIdle, ARunWithoutTargetsWaitsWithoutSpinning) {
     const std::chrono::nanoseconds busy(cpu.count().user + cpu.count().system);
     EXPECT_LT(busy * 4, wall) << "processor time " << busy.count() / 1000000 << " ms";
     EXPECT_EQ(datagrams, 0);
+}
+
+// 10.9.9.9 has no route in the test's namespace: its send fails at once, and
+// the pass goes on with the next target.
+TEST(UdpSenderSend, APassGoesOnPastATargetWithoutARoute) {
+    if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "opens sockets: run inside a private network namespace";
+    FakeRadio radio;
+    K4Ip::LocalUdpEndpoint targets;
+    for (const char* address : {"10.9.9.9", "127.0.0.1"})
+        targets.append(K4Ip::UdpTarget(ip::udp::endpoint(ip::make_address_v4(address), radio.port()), address, ""));
+    auto sender = std::make_shared<K4Ip::UdpSender>();
+    sender->start(nullptr);
+    ASSERT_TRUE(sender->send(std::make_shared<std::vector<char>>(6, 'x'), targets));
+    EXPECT_TRUE(radio.receive());
+    sender->stop();
 }
 
 TEST(UdpSenderReceive, DeliversTheFirst100BytesOfADatagramAndNothingOnAnError) {
