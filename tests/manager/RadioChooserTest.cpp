@@ -198,6 +198,22 @@ TEST_F(RadioChooserTest, SavedChoiceFollowsTheRadioWhenTheListChanges) {
     EXPECT_EQ(take(name), "Mike");
 }
 
+// The id comes from the network: the radio is listed and yields a rig, but
+// the id never reaches the INI file, and the slot's earlier choice goes.
+TEST_F(RadioChooserTest, ARadioWhoseIdHoldsALineBreakIsChosenButNotSaved) {
+    serve({radio("Crafty", "x\r\nK4onSerialEnable=1")});
+    ini.set("K4Slot1", "K4OLD");
+    auto chooser = startChooser();
+    com::ComPtr<IQbRig> rig;
+    ASSERT_EQ(chooser->GetRigObject(0, 1, 0, rig.receive()), S_OK);
+    EXPECT_TRUE(rig);
+    EXPECT_EQ(savedKey("K4Slot1"), "");
+    EXPECT_FALSE(settings::serialRigEnabled());
+    SHORT saved = -1;
+    ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
+    EXPECT_EQ(saved, 0);
+}
+
 TEST_F(RadioChooserTest, AnIdCutBySixtyFourBytesIsNeverFoundAgain) {
     const std::string longId(70, 'x');
     serve({radio("Long", longId)});
