@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "k4sim/Simulator.h"
+#include "manager/RadioNames.h"
 #include "ManagerHarness.h"
 #include "settings/Settings.h"
 #include "platform/Profile.h"
@@ -32,6 +33,27 @@ std::string savedKey(const char* key) {
     char value[128] = {};
     GetPrivateProfileStringA(settings::kSection, key, "", value, sizeof value, settings::kFile);
     return value;
+}
+
+// The names of every radio the chooser lists, in choice order.
+std::vector<std::string> radioNames(IRadioChooser* chooser) {
+    SHORT count = 0;
+    EXPECT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
+    std::vector<std::string> names;
+    for (SHORT c = 1; c < count; ++c) {
+        BSTR name = nullptr;
+        EXPECT_EQ(chooser->GetRadioName(0, c, &name), S_OK);
+        names.push_back(take(name));
+    }
+    return names;
+}
+
+std::string rigName(IQbRig* rig) {
+    com::ComPtr<IQbRigDisplayInfo> info;
+    EXPECT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
+    BSTR name = nullptr;
+    EXPECT_EQ(info->GetRigName(&name), S_OK);
+    return take(name);
 }
 
 // Launch and Check as a logger does, until the rig stops asking for Checks.
@@ -103,17 +125,8 @@ TEST_F(RadioChooserTest, ListsRadiosInIdOrderWithTheirNames) {
     serve({radio("Beta", "K4B002"), radio("Alpha", "K4A001"), radio("Lower", "k4a000")});
     auto chooser = startChooser();
 
-    SHORT count = 0;
-    ASSERT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
-    ASSERT_EQ(count, 4);
-    std::vector<std::string> names;
-    for (SHORT c = 1; c < count; ++c) {
-        BSTR name = nullptr;
-        ASSERT_EQ(chooser->GetRadioName(0, c, &name), S_OK);
-        names.push_back(take(name));
-    }
     // Ids compare as bytes: upper case sorts before lower case.
-    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Lower"}));
+    EXPECT_EQ(radioNames(chooser.get()), (std::vector<std::string>{"Alpha", "Beta", "Lower"}));
 
     BSTR name = reinterpret_cast<BSTR>(0x1);
     EXPECT_EQ(chooser->GetRadioName(0, 4, &name), E_INVALIDARG);
@@ -134,11 +147,9 @@ TEST_F(RadioChooserTest, ChoosingARadioSavesItsIdAndBindsTheSlot) {
     ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
     EXPECT_EQ(saved, 2);
 
+    EXPECT_EQ(rigName(rig.get()), "Beta");
     com::ComPtr<IQbRigDisplayInfo> info;
     ASSERT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
-    BSTR name = nullptr;
-    ASSERT_EQ(info->GetRigName(&name), S_OK);
-    EXPECT_EQ(take(name), "Beta");
     SHORT isError = -1;
     BSTR status = reinterpret_cast<BSTR>(0x1);
     ASSERT_EQ(info->GetStatusText(&isError, &status), S_OK);
@@ -191,11 +202,39 @@ TEST_F(RadioChooserTest, SavedChoiceFollowsTheRadioWhenTheListChanges) {
     EXPECT_EQ(saved, 2);
 
     ASSERT_EQ(chooser->GetRigObject(0, -1, 1, rig.receive()), S_OK);
-    com::ComPtr<IQbRigDisplayInfo> info;
-    ASSERT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
-    BSTR name = nullptr;
-    ASSERT_EQ(info->GetRigName(&name), S_OK);
-    EXPECT_EQ(take(name), "Mike");
+    EXPECT_EQ(rigName(rig.get()), "Mike");
+}
+
+// Real K4s answer with their index as the name: such a radio is listed, and
+// its rig named, after its id; names two radios still share get their ids.
+TEST(RadioNames, DigitNamesBecomeTheIdAndNamesStillSharedGetIt) {
+    const std::vector<std::pair<std::string, std::string>> answers = {
+        {"0", "01234"}, {"0", "05678"}, {"12", "A7"},  {"K4 Z", "Q"},  {"Shack", "S1"},
+        {"Shack", "S2"}, {" 0", "T"},   {"Alpha", "U"}, {"0", "Z"}};
+    std::vector<K4Ip::Discovered> radios;
+    for (const auto& [name, id] : answers)
+        radios.emplace_back(std::make_shared<const K4Ip::DiscoveredImpl>(boost::asio::ip::udp::endpoint(), name, "", id));
+    EXPECT_EQ(chooser::radioNames(radios),
+              (std::vector<std::string>{"K4 01234", "K4 05678", "K4 A7", "K4 Z (Q)", "Shack (S1)", "Shack (S2)", " 0",
+                                        "Alpha", "K4 Z (Z)"}));
+}
+
+TEST_F(RadioChooserTest, RealRadiosAreListedAndTheirRigsNamedAfterTheirIds) {
+    auto real = [](const std::string& id) {
+        auto options = radio("", id);
+        options.shape = k4sim::AnswerShape::real;
+        return options;
+    };
+    serve({real("05678"), real("01234")});
+    auto chooser = startChooser();
+    EXPECT_EQ(radioNames(chooser.get()), (std::vector<std::string>{"K4 01234", "K4 05678"}));
+    com::ComPtr<IQbRig> rig;
+    ASSERT_EQ(chooser->GetRigObject(0, 2, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "K4 05678");
+    EXPECT_EQ(savedKey("K4Slot1"), "05678");
+    rig.reset();
+    ASSERT_EQ(chooser->GetRigObject(0, -1, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "K4 05678") << "the saved choice too";
 }
 
 // The id comes from the network: the radio is listed and yields a rig, but
