@@ -8,52 +8,23 @@
 
 #include <gtest/gtest.h>
 
-#include "k4sim/Simulator.h"
+#include "ChooserFixture.h"
 #include "manager/RadioNames.h"
-#include "ManagerHarness.h"
 #include "settings/Settings.h"
 #include "platform/Profile.h"
-#include "support/TempIniFolder.h"
 
-using managertest::chooserOf;
-using managertest::createManager;
+using managertest::radio;
+using managertest::radioNames;
+using managertest::RadioChooserTest;
+using managertest::rigName;
 using managertest::take;
 
 namespace {
-
-k4sim::RadioOptions radio(const std::string& name, const std::string& id) {
-    k4sim::RadioOptions options;
-    options.name = name;
-    options.id = id;
-    options.port = 0;
-    return options;
-}
 
 std::string savedKey(const char* key) {
     char value[128] = {};
     GetPrivateProfileStringA(settings::kSection, key, "", value, sizeof value, settings::kFile);
     return value;
-}
-
-// The names of every radio the chooser lists, in choice order.
-std::vector<std::string> radioNames(IRadioChooser* chooser) {
-    SHORT count = 0;
-    EXPECT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
-    std::vector<std::string> names;
-    for (SHORT c = 1; c < count; ++c) {
-        BSTR name = nullptr;
-        EXPECT_EQ(chooser->GetRadioName(0, c, &name), S_OK);
-        names.push_back(take(name));
-    }
-    return names;
-}
-
-std::string rigName(IQbRig* rig) {
-    com::ComPtr<IQbRigDisplayInfo> info;
-    EXPECT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
-    BSTR name = nullptr;
-    EXPECT_EQ(info->GetRigName(&name), S_OK);
-    return take(name);
 }
 
 // Launch and Check as a logger does, until the rig stops asking for Checks.
@@ -68,34 +39,6 @@ HRESULT pollUntilQuiet(IQbRig* rig) {
     }
     return S_OK;
 }
-
-class RadioChooserTest : public ::testing::Test {
-protected:
-    // Serves the radios and points discovery at the simulator's port; the
-    // first radio's TCP port serves every slot listed.
-    void serve(std::vector<k4sim::RadioOptions> radios, std::initializer_list<int> slotsOfFirst = {1}) {
-        sim_.reset();
-        k4sim::SimOptions options;
-        options.radios = std::move(radios);
-        options.bindAddress = "127.0.0.1";
-        options.discoveryPort = 0;
-        sim_ = std::make_unique<k4sim::Simulator>(options);
-        sim_->start();
-        ini.set("ELECRAFT_K4_PORTNUMBER", std::to_string(sim_->discoveryPort()));
-        if (sim_->radioCount() == 0) return;
-        for (int slot : slotsOfFirst)
-            ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT" + std::to_string(slot), std::to_string(sim_->radio(0).port()));
-    }
-
-    com::ComPtr<IRadioChooser> startChooser() {
-        manager = createManager();
-        return chooserOf(manager.get());
-    }
-
-    testsupport::TempIniFolder ini;
-    std::unique_ptr<k4sim::Simulator> sim_;
-    com::ComPtr<IRigManager3> manager;
-};
 
 TEST_F(RadioChooserTest, WithNoRadioOffersOnlyTheAddressDialog) {
     serve({});
