@@ -39,6 +39,13 @@ public:
     const boost::asio::ip::udp::endpoint& from() const { return impl_ ? impl_->from : empty_; }
     explicit operator bool() const { return impl_ != nullptr; }
 
+    // A copy of the record under another name: what a rig shows as its
+    // radio's name when the list showed the radio under that name.
+    Discovered renamed(const std::string& name) const {
+        if (!impl_) return Discovered();
+        return Discovered(std::make_shared<const DiscoveredImpl>(impl_->from, name, impl_->info, impl_->id));
+    }
+
 private:
     std::shared_ptr<const DiscoveredImpl> impl_;
     static inline const boost::asio::ip::udp::endpoint empty_{};

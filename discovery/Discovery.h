@@ -23,7 +23,7 @@ public:
     explicit Discovery(std::shared_ptr<LogTrail> log);
     explicit Discovery(std::shared_ptr<DiscoveryImpl> impl);
 
-    // Forgets the radios found so far, stops the previous run, reads the
+    // Stops the previous run, forgets the radios found so far, reads the
     // settings and sends the probe; false when the run could not be started.
     bool start();
     // Waits until 500 ms after the last start, then returns the radios.

@@ -4,6 +4,7 @@
 #include <exception>
 #include <thread>
 
+#include "discovery/RemoteProbes.h"
 #include "discovery/Response.h"
 #include "discovery/Targets.h"
 #include "discovery/UdpSender.h"
@@ -19,8 +20,8 @@ const char kResponseLabel[] = "Discovery Response ";
 constexpr int kLogId = 0;
 }  // namespace
 
-DiscoveryImpl::DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock, Sleep sleep)
-    : log_(std::move(log)), clock_(std::move(clock)), sleep_(std::move(sleep)) {}
+DiscoveryImpl::DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock, Sleep sleep, NameLookup lookup)
+    : log_(std::move(log)), clock_(std::move(clock)), sleep_(std::move(sleep)), lookup_(std::move(lookup)) {}
 
 DiscoveryImpl::~DiscoveryImpl() { stop(); }
 
@@ -30,21 +31,26 @@ void DiscoveryImpl::realSleep(platform::Nanos duration) {
 
 bool DiscoveryImpl::start() {
     try {
+        // The old run ends first: answers it receives while it is being
+        // joined must not reach the new list.
+        stop();
         clearRadios();
-        if (sender_) sender_->stop();
         const std::string addresses = settings::remoteAddresses();
         const std::string port = settings::discoveryPort();
         sender_ = std::make_shared<UdpSender>();
-        LocalUdpEndpoint targets;
+        LocalUdpEndpoint broadcasts;
         sender_->withResolver([&](boost::asio::ip::udp::resolver& resolver) {
-            buildTargets(targets, addresses, port, resolver);
+            appendBroadcastTargets(broadcasts, platform::localIpv4Addresses(), port, resolver);
         });
-        sender_->setTargets(targets);
         auto self = shared_from_this();
         sender_->start([self](const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from) {
             self->onResponse(data, length, from);
         });
-        sender_->send(std::make_shared<std::vector<char>>(kProbe, kProbe + sizeof kProbe - 1));
+        const auto probe = std::make_shared<std::vector<char>>(kProbe, kProbe + sizeof kProbe - 1);
+        // The broadcasts are queued first, so they go out before any remote
+        // address and never wait for a name lookup.
+        sender_->send(probe, broadcasts);
+        probeRemoteAddresses(sender_, probe, addresses, port, lookup_);
         const platform::Nanos now = clock_();
         std::lock_guard<std::mutex> lock(mutex_);
         lastStart_ = now;
@@ -83,12 +89,6 @@ void DiscoveryImpl::onResponse(const char* data, unsigned length, const boost::a
     auto fields = parseResponse(data, length);
     if (!fields) return;
     insert(std::make_shared<const DiscoveredImpl>(from, fields->name, fields->info, fields->id));
-}
-
-void DiscoveryImpl::buildTargets(LocalUdpEndpoint& out, const std::string& addresses, const std::string& port,
-                                 boost::asio::ip::udp::resolver& resolver) {
-    appendBroadcastTargets(out, platform::localIpv4Addresses(), port, resolver);
-    appendRemoteTargets(out, addresses, port, resolver);
 }
 
 void DiscoveryImpl::clearRadios() {

@@ -1,11 +1,14 @@
 // The discovery service: each start begins a new run (a UdpSender with its
-// own thread) that sends the probe "findk4" to every target and records every
-// well-formed answer in radios_, keyed by the radio's id.
+// own thread) that sends the probe "findk4" to the broadcast address of every
+// local subnet at once and to each remote address once it has been looked up
+// (RemoteProbes), and records every well-formed answer in radios_, keyed by
+// the radio's id.
 //
-// Concurrency: the owner's thread calls start, discovered and stop; the run's
-// thread calls onResponse. mutex_ guards radios_ and lastStart_ and is never
-// held while sleeping, resolving names or stopping a run; onResponse takes it
-// only to insert a finished record.
+// Concurrency: the owner's thread calls start, discovered and stop and never
+// waits for a name lookup; the run's thread calls onResponse; the lookup
+// thread of a run only hands endpoints to that run. mutex_ guards radios_ and
+// lastStart_ and is never held while sleeping or stopping a run; onResponse
+// takes it only to insert a finished record.
 #pragma once
 
 #include <functional>
@@ -20,6 +23,7 @@
 
 #include "discovery/Discovered.h"
 #include "discovery/LocalUdpEndpoint.h"
+#include "discovery/Targets.h"
 #include "platform/SteadyClock.h"
 
 class LogTrail;
@@ -37,7 +41,7 @@ public:
     static constexpr platform::Nanos kSettleTime = 500'000'000;
 
     explicit DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock = platform::steadyClock(),
-                           Sleep sleep = realSleep);
+                           Sleep sleep = realSleep, NameLookup lookup = systemNameLookup());
     ~DiscoveryImpl();
     DiscoveryImpl(const DiscoveryImpl&) = delete;
     DiscoveryImpl& operator=(const DiscoveryImpl&) = delete;
@@ -48,11 +52,6 @@ public:
 
     // One received datagram, from the run's thread.
     void onResponse(const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from);
-
-    // The run's targets: the broadcast of every local IPv4 subnet, then the
-    // remote addresses, all at the port text.
-    static void buildTargets(LocalUdpEndpoint& out, const std::string& addresses, const std::string& port,
-                             boost::asio::ip::udp::resolver& resolver);
 
 private:
     static void realSleep(platform::Nanos duration);
@@ -66,6 +65,7 @@ private:
     const std::shared_ptr<LogTrail> log_;
     const platform::Clock clock_;
     const Sleep sleep_;
+    const NameLookup lookup_;
 };
 
 }  // namespace K4Ip

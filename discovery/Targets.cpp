@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cstring>
-#include <exception>
+
+#include <boost/asio/io_context.hpp>
 
 namespace K4Ip {
 namespace {
@@ -61,16 +62,15 @@ void appendBroadcastTargets(LocalUdpEndpoint& out, const std::vector<platform::I
     for (const auto& address : addresses) appendFirst(out, broadcastText(address), port, resolver);
 }
 
-void appendRemoteTargets(LocalUdpEndpoint& out, const std::string& addresses, const std::string& port,
-                         ip::udp::resolver& resolver) {
-    for (const auto& token : splitAddressList(addresses)) {
-        try {
-            if (!out.entries) out.entries = std::make_shared<std::vector<UdpTarget>>();
-            appendFirst(out, token, port, resolver);
-        } catch (const std::exception&) {
-            // An entry that does not resolve is skipped.
-        }
-    }
+NameLookup systemNameLookup() {
+    return [](const std::string& entry, const std::string& port) -> std::optional<UdpTarget> {
+        boost::asio::io_context io;
+        ip::udp::resolver resolver(io);
+        boost::system::error_code error;
+        const auto results = resolver.resolve(ip::udp::v4(), entry, port, error);
+        if (error || results.empty()) return std::nullopt;
+        return *results.begin();
+    };
 }
 
 }  // namespace K4Ip

@@ -3,6 +3,8 @@
 // with the discovery port text as service.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,10 +35,12 @@ std::vector<std::string> splitAddressList(const std::string& addresses);
 void appendBroadcastTargets(LocalUdpEndpoint& out, const std::vector<platform::Ipv4Address>& addresses,
                             const std::string& port, boost::asio::ip::udp::resolver& resolver);
 
-// Appends the first IPv4 endpoint of each entry of the address text, in its
-// order. An empty entry resolves to the loopback address; an entry that does
-// not resolve is skipped.
-void appendRemoteTargets(LocalUdpEndpoint& out, const std::string& addresses, const std::string& port,
-                         boost::asio::ip::udp::resolver& resolver);
+// The first IPv4 endpoint of a remote entry at the port text, or nothing
+// when it does not resolve. An empty entry is the loopback address. A name
+// may take as long as the name service does.
+using NameLookup = std::function<std::optional<UdpTarget>(const std::string& entry, const std::string& port)>;
+
+// The system's resolver.
+NameLookup systemNameLookup();
 
 }  // namespace K4Ip

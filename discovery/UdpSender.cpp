@@ -23,27 +23,25 @@ void UdpSender::withResolver(const std::function<void(ip::udp::resolver&)>& fn) 
     fn(resolver);
 }
 
-void UdpSender::setTargets(const LocalUdpEndpoint& targets) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    targets_ = targets;
-}
-
 void UdpSender::start(DatagramHandler onDatagram) {
     onDatagram_ = std::move(onDatagram);
     receiveBuffer_ = std::make_shared<std::vector<char>>(kReceiveBufferSize, '\0');
     thread_ = std::thread([this] { run(); });
 }
 
-void UdpSender::send(Datagram datagram) {
+bool UdpSender::send(Datagram datagram, LocalUdpEndpoint targets) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!targets_.entries || finished_) return;
-    queue_.push_back(std::move(datagram));
-    if (sending_) return;
+    if (finished_) return false;
+    if (targets.size() == 0) return true;
+    targets.next = 0;
+    queue_.push_back(Pass{std::move(datagram), std::move(targets)});
+    if (sending_) return true;
     // Posted under the lock: the run's thread sets finished_ under it before
     // its last drain, so a kick is either drained there or never posted, and
     // none is left holding this sender inside its own io_context. Posting only
     // enqueues; it never runs the handler here.
     boost::asio::post(ioContext_, [self = shared_from_this()] { self->sendNext(nullptr); });
+    return true;
 }
 
 void UdpSender::stop() {
@@ -110,15 +108,14 @@ void UdpSender::startReceive() {
                                 [this](const error_code& error, size_t length) { onReceive(error, length); });
 }
 
-std::optional<size_t> UdpSender::deliveredLength(const error_code& error, size_t length, size_t bufferSize) {
-    if (!error) return std::min(length, bufferSize);
-    if (error == boost::asio::error::message_size) return bufferSize;
-    return std::nullopt;
+std::optional<size_t> UdpSender::deliveredLength(const error_code& error, size_t length) {
+    if (error) return std::nullopt;
+    return std::min(length, kDeliveredBytes);
 }
 
 void UdpSender::onReceive(const error_code& error, size_t length) {
     receiving_ = false;
-    const auto delivered = deliveredLength(error, length, receiveBuffer_->size());
+    const auto delivered = deliveredLength(error, length);
     if (delivered && onDatagram_) onDatagram_(receiveBuffer_->data(), static_cast<unsigned>(*delivered), receiveFrom_);
     // A failed receive re-arms only at the next slice, so an error that
     // persists cannot make the thread spin.
@@ -133,10 +130,9 @@ void UdpSender::sendNext(Datagram current) {
         if (sending_) return;
         if (!cursor_.entries) {
             if (queue_.empty()) return;
-            current = queue_.front();
+            current = std::move(queue_.front().datagram);
+            cursor_ = std::move(queue_.front().targets);
             queue_.pop_front();
-            cursor_ = targets_;
-            cursor_.next = 0;
         }
         if (cursor_.size() == 0 || !current) {
             cursor_ = LocalUdpEndpoint();
@@ -147,19 +143,19 @@ void UdpSender::sendNext(Datagram current) {
         if (cursor_.next >= cursor_.size()) cursor_ = LocalUdpEndpoint();
     }
     socket_->async_send_to(boost::asio::buffer(*current), target,
-                           [self = shared_from_this(), current](const error_code& error, size_t) {
-                               self->onSent(error, current);
+                           [self = shared_from_this(), current](const error_code&, size_t) {
+                               self->onSent(current);
                            });
 }
 
-void UdpSender::onSent(const error_code& error, Datagram current) {
+// A failed send (a target without a route, say) is not retried, and the
+// pass goes on with the next target all the same.
+void UdpSender::onSent(Datagram current) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         sending_ = false;
-        // A failed send abandons the rest of its pass; nothing is retried.
-        if (error) cursor_ = LocalUdpEndpoint();
     }
-    sendNext(error ? nullptr : std::move(current));
+    sendNext(std::move(current));
 }
 
 }  // namespace K4Ip

@@ -1,9 +1,11 @@
 // IRadioChooser of CRigManager: choice 0 is the address dialog, choice n >= 1
 // is the n-th radio of the current discovery snapshot (ordered by id), and a
-// negative choice means the slot's saved choice. Every method clears its
-// [out] value first and answers only Index 0, the network rig.
+// negative choice means the slot's saved choice. A radio is shown under its
+// chooser name (RadioNames), and its rig carries that name too. Every method
+// clears its [out] value first and answers only Index 0, the network rig.
 #include <vector>
 
+#include "manager/RadioNames.h"
 #include "manager/RigManager.h"
 #include "manager/RigPreparation.h"
 #include "settings/Settings.h"
@@ -30,6 +32,11 @@ SHORT choiceOfSaved(const std::vector<K4Ip::Discovered>& radios, const std::stri
     return 0;
 }
 
+// The radio of a 1-based choice under the name the chooser shows for it.
+K4Ip::Discovered shownRadio(const std::vector<K4Ip::Discovered>& radios, SHORT choice) {
+    return radios[choice - 1].renamed(chooser::radioNames(radios)[choice - 1]);
+}
+
 }  // namespace
 
 HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoices) {
@@ -52,7 +59,7 @@ HRESULT CRigManager::GetRadioName(LONG Index, SHORT RadioIndex, BSTR* pName) {
         }
         const auto radios = discovery_.discovered();
         if (size_t(RadioIndex) > radios.size()) return E_INVALIDARG;
-        *pName = platform::bstrFromAnsi(radios[RadioIndex - 1].name());
+        *pName = platform::bstrFromAnsi(chooser::radioNames(radios)[RadioIndex - 1]);
         return *pName ? S_OK : E_OUTOFMEMORY;
     });
 }
@@ -76,10 +83,10 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
         if (RadioChoice < 0) {
             const SHORT saved = choiceOfSaved(radios, settings::savedChoice(SlotNumber));
             if (saved == 0) return E_FAIL;
-            return rig::createNetwork(radios[saved - 1], SlotNumber, pRig);
+            return rig::createNetwork(shownRadio(radios, saved), SlotNumber, pRig);
         }
         if (size_t(RadioChoice) > radios.size()) return E_INVALIDARG;
-        const K4Ip::Discovered& radio = radios[RadioChoice - 1];
+        const K4Ip::Discovered radio = shownRadio(radios, RadioChoice);
         settings::saveChoice(SlotNumber, radio.id());
         return rig::createNetwork(radio, SlotNumber, pRig);
     });

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include <algorithm>
+
 #include "platform/Profile.h"
 
 namespace settings {
@@ -22,6 +24,13 @@ constexpr DWORD kLogFolderCapacity = 2038;
 
 constexpr const char* kDefaultDiscoveryPort = "9100";
 constexpr int kDefaultTcpPort = 9200;
+
+// A radio's id comes from the network: CR or LF in it would add lines (and
+// keys) to the host's file, and NUL would cut it short.
+bool isControlByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
 
 template <size_t BufferSize>
 std::string readText(const char* key, const char* defaultValue, const char* file, DWORD capacity = BufferSize) {
@@ -65,7 +74,8 @@ std::string savedChoice(short slot) {
 }
 
 void saveChoice(short slot, const std::string& radioId) {
-    WritePrivateProfileStringA(kSection, savedChoiceKey(slot).c_str(), radioId.c_str(), kFile);
+    const bool savable = std::none_of(radioId.begin(), radioId.end(), isControlByte);
+    WritePrivateProfileStringA(kSection, savedChoiceKey(slot).c_str(), savable ? radioId.c_str() : nullptr, kFile);
 }
 
 std::string logFolder() { return readText<kLogFolderBuffer>(kLogFolderKey, "", kFileUpper, kLogFolderCapacity); }

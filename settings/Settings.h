@@ -28,7 +28,10 @@ uint16_t tcpPort(unsigned short slot);
 bool serialRigEnabled();
 
 // K4Slot + (slot + 1): the id of the radio last chosen for a host slot, at
-// most 63 characters when read back.
+// most 63 characters when read back. An id that holds a control byte (below
+// 0x20, or 0x7F: CR, LF, NUL, tab...) is never written; saving one removes
+// the key instead, so the slot has no saved choice rather than the radio it
+// had before.
 std::string savedChoiceKey(short slot);
 std::string savedChoice(short slot);
 void saveChoice(short slot, const std::string& radioId);

@@ -83,30 +83,17 @@ TEST_F(Targets, AnUnknownPortTextThrowsFromTheBroadcasts) {
     EXPECT_ANY_THROW(K4Ip::appendBroadcastTargets(out, {ipv4(127, 0, 0, 1, 8)}, "no-such-k4-service", resolver));
 }
 
-TEST_F(Targets, RemoteAddressesFollowInTextOrder) {
-    K4Ip::appendBroadcastTargets(out, {ipv4(192, 168, 1, 20, 24)}, "9100", resolver);
-    K4Ip::appendRemoteTargets(out, "10.0.0.2 10.0.0.1,10.0.0.2", "9100", resolver);
-    EXPECT_EQ(endpoints(), (Tokens{"192.168.1.255:9100", "10.0.0.2:9100", "10.0.0.1:9100", "10.0.0.2:9100"}));
-}
-
-TEST_F(Targets, AnEmptyEntryProbesTheLoopbackAddress) {
-    K4Ip::appendRemoteTargets(out, "10.0.0.1, 10.0.0.2", "9100", resolver);
-    EXPECT_EQ(endpoints(), (Tokens{"10.0.0.1:9100", "127.0.0.1:9100", "10.0.0.2:9100"}));
-    out = {};
-    K4Ip::appendRemoteTargets(out, ",10.0.0.1,", "9100", resolver);
-    EXPECT_EQ(endpoints(), (Tokens{"127.0.0.1:9100", "10.0.0.1:9100"}));
-}
-
-TEST_F(Targets, NoAddressesAddNothing) {
-    K4Ip::appendRemoteTargets(out, "", "9100", resolver);
-    EXPECT_FALSE(out.entries);
-    EXPECT_TRUE(endpoints().empty());
-}
-
-TEST_F(Targets, UnresolvableEntriesAreSkipped) {
+TEST(SystemNameLookup, GivesTheFirstIpv4EndpointOfAnEntryOrNothing) {
     if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "name lookups only inside a private network namespace";
-    K4Ip::appendRemoteTargets(out, "10.0.0.1 no-such-radio.invalid 10.0.0.1:9100 ::1 10.0.0.2", "9100", resolver);
-    EXPECT_EQ(endpoints(), (Tokens{"10.0.0.1:9100", "10.0.0.2:9100"}));
+    const auto lookup = K4Ip::systemNameLookup();
+    auto found = [&](const std::string& entry) -> std::string {
+        const auto target = lookup(entry, "9100");
+        if (!target) return "nothing";
+        return target->endpoint().address().to_string() + ":" + std::to_string(target->endpoint().port());
+    };
+    EXPECT_EQ(found("10.0.0.1"), "10.0.0.1:9100");
+    EXPECT_EQ(found(""), "127.0.0.1:9100") << "an empty entry is the loopback address";
+    for (const char* entry : {"no-such-radio.invalid", "10.0.0.1:9100", "::1"}) EXPECT_EQ(found(entry), "nothing");
 }
 
 TEST(LocalAddresses, ListTheLoopbackAddressWithItsPrefixLength) {

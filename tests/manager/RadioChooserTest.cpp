@@ -8,25 +8,18 @@
 
 #include <gtest/gtest.h>
 
-#include "k4sim/Simulator.h"
-#include "ManagerHarness.h"
+#include "ChooserFixture.h"
+#include "manager/RadioNames.h"
 #include "settings/Settings.h"
 #include "platform/Profile.h"
-#include "support/TempIniFolder.h"
 
-using managertest::chooserOf;
-using managertest::createManager;
+using managertest::radio;
+using managertest::radioNames;
+using managertest::RadioChooserTest;
+using managertest::rigName;
 using managertest::take;
 
 namespace {
-
-k4sim::RadioOptions radio(const std::string& name, const std::string& id) {
-    k4sim::RadioOptions options;
-    options.name = name;
-    options.id = id;
-    options.port = 0;
-    return options;
-}
 
 std::string savedKey(const char* key) {
     char value[128] = {};
@@ -46,34 +39,6 @@ HRESULT pollUntilQuiet(IQbRig* rig) {
     }
     return S_OK;
 }
-
-class RadioChooserTest : public ::testing::Test {
-protected:
-    // Serves the radios and points discovery at the simulator's port; the
-    // first radio's TCP port serves every slot listed.
-    void serve(std::vector<k4sim::RadioOptions> radios, std::initializer_list<int> slotsOfFirst = {1}) {
-        sim_.reset();
-        k4sim::SimOptions options;
-        options.radios = std::move(radios);
-        options.bindAddress = "127.0.0.1";
-        options.discoveryPort = 0;
-        sim_ = std::make_unique<k4sim::Simulator>(options);
-        sim_->start();
-        ini.set("ELECRAFT_K4_PORTNUMBER", std::to_string(sim_->discoveryPort()));
-        if (sim_->radioCount() == 0) return;
-        for (int slot : slotsOfFirst)
-            ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT" + std::to_string(slot), std::to_string(sim_->radio(0).port()));
-    }
-
-    com::ComPtr<IRadioChooser> startChooser() {
-        manager = createManager();
-        return chooserOf(manager.get());
-    }
-
-    testsupport::TempIniFolder ini;
-    std::unique_ptr<k4sim::Simulator> sim_;
-    com::ComPtr<IRigManager3> manager;
-};
 
 TEST_F(RadioChooserTest, WithNoRadioOffersOnlyTheAddressDialog) {
     serve({});
@@ -103,17 +68,8 @@ TEST_F(RadioChooserTest, ListsRadiosInIdOrderWithTheirNames) {
     serve({radio("Beta", "K4B002"), radio("Alpha", "K4A001"), radio("Lower", "k4a000")});
     auto chooser = startChooser();
 
-    SHORT count = 0;
-    ASSERT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
-    ASSERT_EQ(count, 4);
-    std::vector<std::string> names;
-    for (SHORT c = 1; c < count; ++c) {
-        BSTR name = nullptr;
-        ASSERT_EQ(chooser->GetRadioName(0, c, &name), S_OK);
-        names.push_back(take(name));
-    }
     // Ids compare as bytes: upper case sorts before lower case.
-    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Lower"}));
+    EXPECT_EQ(radioNames(chooser.get()), (std::vector<std::string>{"Alpha", "Beta", "Lower"}));
 
     BSTR name = reinterpret_cast<BSTR>(0x1);
     EXPECT_EQ(chooser->GetRadioName(0, 4, &name), E_INVALIDARG);
@@ -134,11 +90,9 @@ TEST_F(RadioChooserTest, ChoosingARadioSavesItsIdAndBindsTheSlot) {
     ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
     EXPECT_EQ(saved, 2);
 
+    EXPECT_EQ(rigName(rig.get()), "Beta");
     com::ComPtr<IQbRigDisplayInfo> info;
     ASSERT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
-    BSTR name = nullptr;
-    ASSERT_EQ(info->GetRigName(&name), S_OK);
-    EXPECT_EQ(take(name), "Beta");
     SHORT isError = -1;
     BSTR status = reinterpret_cast<BSTR>(0x1);
     ASSERT_EQ(info->GetStatusText(&isError, &status), S_OK);
@@ -191,11 +145,55 @@ TEST_F(RadioChooserTest, SavedChoiceFollowsTheRadioWhenTheListChanges) {
     EXPECT_EQ(saved, 2);
 
     ASSERT_EQ(chooser->GetRigObject(0, -1, 1, rig.receive()), S_OK);
-    com::ComPtr<IQbRigDisplayInfo> info;
-    ASSERT_EQ(rig->QueryInterface(IID_IQbRigDisplayInfo, reinterpret_cast<void**>(info.receive())), S_OK);
-    BSTR name = nullptr;
-    ASSERT_EQ(info->GetRigName(&name), S_OK);
-    EXPECT_EQ(take(name), "Mike");
+    EXPECT_EQ(rigName(rig.get()), "Mike");
+}
+
+// Real K4s answer with their index as the name: such a radio is listed, and
+// its rig named, after its id; names two radios still share get their ids.
+TEST(RadioNames, DigitNamesBecomeTheIdAndNamesStillSharedGetIt) {
+    const std::vector<std::pair<std::string, std::string>> answers = {
+        {"0", "01234"}, {"0", "05678"}, {"12", "A7"},  {"K4 Z", "Q"},  {"Shack", "S1"},
+        {"Shack", "S2"}, {" 0", "T"},   {"Alpha", "U"}, {"0", "Z"}};
+    std::vector<K4Ip::Discovered> radios;
+    for (const auto& [name, id] : answers)
+        radios.emplace_back(std::make_shared<const K4Ip::DiscoveredImpl>(boost::asio::ip::udp::endpoint(), name, "", id));
+    EXPECT_EQ(chooser::radioNames(radios),
+              (std::vector<std::string>{"K4 01234", "K4 05678", "K4 A7", "K4 Z (Q)", "Shack (S1)", "Shack (S2)", " 0",
+                                        "Alpha", "K4 Z (Z)"}));
+}
+
+TEST_F(RadioChooserTest, RealRadiosAreListedAndTheirRigsNamedAfterTheirIds) {
+    auto real = [](const std::string& id) {
+        auto options = radio("", id);
+        options.shape = k4sim::AnswerShape::real;
+        return options;
+    };
+    serve({real("05678"), real("01234")});
+    auto chooser = startChooser();
+    EXPECT_EQ(radioNames(chooser.get()), (std::vector<std::string>{"K4 01234", "K4 05678"}));
+    com::ComPtr<IQbRig> rig;
+    ASSERT_EQ(chooser->GetRigObject(0, 2, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "K4 05678");
+    EXPECT_EQ(savedKey("K4Slot1"), "05678");
+    rig.reset();
+    ASSERT_EQ(chooser->GetRigObject(0, -1, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "K4 05678") << "the saved choice too";
+}
+
+// The id comes from the network: the radio is listed and yields a rig, but
+// the id never reaches the INI file, and the slot's earlier choice goes.
+TEST_F(RadioChooserTest, ARadioWhoseIdHoldsALineBreakIsChosenButNotSaved) {
+    serve({radio("Crafty", "x\r\nK4onSerialEnable=1")});
+    ini.set("K4Slot1", "K4OLD");
+    auto chooser = startChooser();
+    com::ComPtr<IQbRig> rig;
+    ASSERT_EQ(chooser->GetRigObject(0, 1, 0, rig.receive()), S_OK);
+    EXPECT_TRUE(rig);
+    EXPECT_EQ(savedKey("K4Slot1"), "");
+    EXPECT_FALSE(settings::serialRigEnabled());
+    SHORT saved = -1;
+    ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
+    EXPECT_EQ(saved, 0);
 }
 
 TEST_F(RadioChooserTest, AnIdCutBySixtyFourBytesIsNeverFoundAgain) {

@@ -121,6 +121,19 @@ TEST_F(Settings, SavedChoiceIsWrittenWholeAndReadBackCut) {
               "[RIGS]\r\nK4Slot1=k4-7002\r\nK4Slot10=" + std::string(70, 'r') + "\r\n");
 }
 
+TEST_F(Settings, AnIdWithAControlByteIsNeverWrittenAndRemovesTheSlotsChoice) {
+    const std::string ids[] = {"x\r\nK4onSerialEnable=1", "x\n", "x\r", std::string("a\0b", 3), "tab\there",
+                               "esc\x1b", "del\x7f"};
+    for (const auto& id : ids) {
+        putRigs("K4Slot1=old\r\n");
+        settings::saveChoice(0, id);
+        EXPECT_EQ(ini_.read(), "[Other]\r\nK4Slot1=not this one\r\n[RIGS]\r\n") << id;
+        EXPECT_FALSE(settings::serialRigEnabled());
+    }
+    settings::saveChoice(0, "\xE4nne \x80");
+    EXPECT_EQ(settings::savedChoice(0), "\xE4nne \x80") << "bytes above 0x7F are written";
+}
+
 TEST_F(Settings, WritesKeepTheHostsOwnKeys) {
     putRigs("HostKey=host value\r\nK4Slot1=old\r\n");
     settings::saveChoice(0, "new");
