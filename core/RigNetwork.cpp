@@ -69,8 +69,12 @@ bool CQbRig::writeCommandString(const std::string& text) {
 // Once the client reports the link down, its connection has stored every
 // byte it received: those are taken first, so that the complete answers
 // among them still count, and the answer the radio did not finish is
-// dropped before the new connection's bytes can follow it.
+// dropped before the new connection's bytes can follow it. Refusals while the
+// link is still up (a full queue) leave the link and the unfinished answer
+// alone: the client gives up such a link itself, and the next run of refusals
+// then finds it down.
 void CQbRig::renewLink() {
+    if (client_.isConnected()) return;
     acceptReceived(*client_.receive());
     dropUnfinishedResponse();
     client_.reconnect();
