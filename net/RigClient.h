@@ -3,8 +3,10 @@
 //
 // K4Ip::RigClient is the value handle the rig object holds; an empty handle
 // (not yet bound to a radio) does nothing: isConnected and send return false,
-// receive returns an empty buffer. The client proper, K4Ip::RigClientImpl, is
-// in net/RigClientImpl.h.
+// receive returns an empty buffer. Copies of a handle share one client; when
+// the last copy goes, the client is stopped, so that no connection outlives
+// every handle. The client proper, K4Ip::RigClientImpl, is in
+// net/RigClientImpl.h.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +31,18 @@ public:
     // Every byte received since the previous call, in order; never null.
     std::shared_ptr<std::vector<char>> receive();
     // Queues the text for the radio; false (and nothing queued) while the
-    // link is down.
+    // link is down or ending, or its queue is full.
     bool send(const std::string& text);
+    // The texts the last connection accepted but never handed to its
+    // socket, oldest first, once.
+    std::vector<std::string> takeUnsent();
     // Starts a new connection unless connected, waiting up to one second.
     void reconnect();
-    // Ends the connection, joins its thread and drops queued bytes.
+    // Ends the link as lost and waits for its connection to end; received
+    // bytes stay fetchable.
+    void abandon();
+    // Ends the connection (a healthy link first writes what is queued, for
+    // up to 100 ms), joins its thread and drops queued bytes.
     void stop();
 
 private:

@@ -2,23 +2,28 @@
 //
 // Concurrency picture
 //
-//   host thread: connect, reconnect, stop, send, receive
+//   host thread: connect, reconnect, stop, abandon, send, receive, takeUnsent
 //     - reconnect starts the connection thread and waits (<= 1 s) on
-//       connectedChanged; reconnect and stop join it.
+//       connectedChanged; reconnect, stop and abandon join it.
+//     - stop first waits (<= 100 ms) on outboxChanged for the queue to be
+//       written.
 //     - send queues into outbox and posts doWrite under `mutex`; receive
 //       empties inbox under `mutex`.
 //   connection thread: run() and every handler, one at a time
 //     - onConnect sets `connected`; onRead appends to inbox; doWrite/onWrite
-//       take texts from outbox, one write in flight.
-//     - at the end: close the socket, run the cancelled completions, clear
-//       `connected` (notify), then run those posted meanwhile, so that none
-//       is left in the service.
+//       take texts from outbox, one write in flight, and notify
+//       outboxChanged once it is empty.
+//     - at the end: close the socket (reset unless stop found the queue
+//       written), run the cancelled completions, clear `connected` and set
+//       the unwritten texts aside (notify), then run those posted meanwhile,
+//       so that none is left in the service.
 //
 // No lock is held while an I/O operation starts or a handler runs.
 #include "net/RigClientImpl.h"
 
 #include <chrono>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include <boost/asio/post.hpp>
@@ -63,6 +68,7 @@ void RigClientImpl::reconnect() {
     if (!endUnestablishedConnection()) {
         return;
     }
+    closeInOrder = false;
     stopping = false;
     // The thread holds a reference for its whole life, so the client cannot
     // be destroyed in the middle of its connection.
@@ -93,24 +99,44 @@ void RigClientImpl::waitForConnection() {
     connectedChanged.wait_for(lock, kConnectWait, [this] { return connected.load(); });
 }
 
+// The last texts before a rig is released ("RX;" after "TX;") must still
+// reach a radio that reads: a healthy link gets a moment to write them.
 void RigClientImpl::stop() {
-    stopping = true;
-    if (connectionThread.joinable()) {
-        connectionThread.join();
-    }
+    closeInOrder = flushQueuedTexts();
+    abandon();
     std::lock_guard<std::mutex> lock(mutex);
     inbox.clear();
     inboxBytes = 0;
     outbox.clear();
     outboxBytes = 0;
+    unsent.clear();
+}
+
+// True when the link is up and has handed every queued text to its socket
+// within kFlushWait.
+bool RigClientImpl::flushQueuedTexts() {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!connected || stopping) {
+        return false;
+    }
+    return outboxChanged.wait_for(lock, kFlushWait, [this] { return (outbox.empty() && !writing) || stopping; }) &&
+           !stopping;
+}
+
+void RigClientImpl::abandon() {
+    stopping = true;
+    if (connectionThread.joinable()) {
+        connectionThread.join();
+    }
 }
 
 bool RigClientImpl::send(Bytes text) {
     // The post happens under the lock, so that a connection that clears
     // `connected` (under the same lock) and then drains its service cannot
-    // miss a write posted for it.
+    // miss a write posted for it. A connection that is ending takes no more
+    // texts: they could only be set aside.
     std::lock_guard<std::mutex> lock(mutex);
-    if (!connected) {
+    if (!connected || stopping) {
         return false;
     }
     const bool progressed = std::exchange(writeProgress, false);
@@ -143,12 +169,18 @@ Bytes RigClientImpl::receive() {
     return bytes;
 }
 
+std::vector<Bytes> RigClientImpl::takeUnsent() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::exchange(unsent, {});
+}
+
 void RigClientImpl::run() {
     try {
         socket = std::make_unique<tcp::socket>(ioContext);
         ioContext.restart();
         startConnect();
         runInSlices(ioContext, stopping);
+        if (endingProbe) endingProbe(EndingStep::RunLoopEnded);
         closeSocket();
     } catch (const std::exception&) {
         // A failure inside the connection ends it like a lost link.
@@ -160,10 +192,18 @@ void RigClientImpl::startConnect() {
     socket->async_connect(endpoint, [self = shared_from_this()](const error_code& error) { self->onConnect(error); });
 }
 
+// A reset (linger 0) makes the system discard what it has not delivered;
+// an orderly close would keep sending it, and a radio whose network comes
+// back would still carry it out.
 void RigClientImpl::closeSocket() {
-    if (socket->is_open()) {
-        socket->close();
+    if (!socket->is_open()) {
+        return;
     }
+    if (!closeInOrder) {
+        error_code ignored;
+        socket->set_option(tcp::socket::linger(true, 0), ignored);
+    }
+    socket->close();
 }
 
 // The completions still queued (a read that had already arrived among them)
@@ -179,9 +219,20 @@ void RigClientImpl::endConnection() {
         std::lock_guard<std::mutex> lock(mutex);
         connected = false;
         writing = false;
+        setAsideUnsent();
         connectedChanged.notify_all();
+        outboxChanged.notify_all();
     }
+    if (endingProbe) endingProbe(EndingStep::LinkDown);
     drainCancelledOperations();
+}
+
+// Under `mutex`: the texts this connection accepted and never wrote leave
+// the queue, so that the next connection starts with an empty one.
+void RigClientImpl::setAsideUnsent() {
+    unsent.assign(std::make_move_iterator(outbox.begin()), std::make_move_iterator(outbox.end()));
+    outbox.clear();
+    outboxBytes = 0;
 }
 
 // Closing the socket completes its pending operations with "aborted", but
@@ -211,8 +262,6 @@ void RigClientImpl::onConnect(const error_code& error) {
     }
     disableSendCoalescing();
     startRead();
-    // Texts left queued by the previous connection go out first.
-    doWrite();
 }
 
 // A command the radio does not answer ("TX;") leaves its segment waiting for
@@ -240,20 +289,21 @@ void RigClientImpl::onRead(const error_code& error, std::size_t count) {
         stopping = true;
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        readBuffer->resize(count);
-        inbox.push_back(readBuffer);
-        inboxBytes += count;
-        // Whole oldest chunks go first; the newest one (at most 64 bytes)
-        // always stays.
-        while (inboxBytes > kInboxLimit) {
-            inboxBytes -= inbox.front()->size();
-            inbox.pop_front();
-        }
-        readBuffer = freshReadBuffer();
-    }
+    readBuffer->resize(count);
+    storeReceived(std::exchange(readBuffer, freshReadBuffer()));
     startRead();
+}
+
+void RigClientImpl::storeReceived(Bytes chunk) {
+    std::lock_guard<std::mutex> lock(mutex);
+    inboxBytes += chunk->size();
+    inbox.push_back(std::move(chunk));
+    // Whole oldest chunks go first; the newest one (at most 64 bytes) always
+    // stays.
+    while (inboxBytes > kInboxLimit) {
+        inboxBytes -= inbox.front()->size();
+        inbox.pop_front();
+    }
 }
 
 void RigClientImpl::doWrite() {
@@ -294,6 +344,9 @@ void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes te
         writing = false;
         if (!error) {
             writeProgress = true;
+        }
+        if (outbox.empty()) {
+            outboxChanged.notify_all();
         }
     }
     if (error) {

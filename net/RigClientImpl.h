@@ -11,27 +11,41 @@
 //     doWrite                           onConnect / onRead / doWrite / onWrite
 //   receive: take the inbox      <---     (inbox += chunk, outbox -> socket)
 //   reconnect: wait on
-//     connectedChanged (<= 1 s)  <---   `connected` set / cleared + notify
+//     connectedChanged (<= 1 s)  <---   `connected` set / cleared + notify;
+//                                         texts not written set aside
+//   stop: wait on outboxChanged
+//     (<= 100 ms) for the queue  <---   onWrite: queue written + notify
+//   abandon: end the link, join
 //
-// `mutex` guards inbox, outbox, writing, writeProgress and every change of
-// `connected`; it is held only for those short steps and never across I/O.
+// `mutex` guards inbox, outbox, unsent, writing, writeProgress and every
+// change of `connected`; it is held only for those short steps and never
+// across I/O.
 // `stopping` and `connected` are atomic and also read without it. Every
 // completion handler and posted function runs on the connection thread and
 // holds a shared reference to the client. Only the host thread starts and
 // joins connection threads, and there is at most one at a time.
 //
+// A text belongs to the connection that accepted it: what a connection has
+// not handed to its socket when it ends is set aside (takeUnsent), never
+// written on a later one, and a link given up as lost is reset, so that the
+// system discards what it has not delivered either. A radio that comes back
+// must not carry out commands the logger gave up on ("TX;").
+//
 // Lifetime: while a connection runs, its thread and its pending operations
 // keep the client alive, so its owner calls stop before letting go of its
-// last reference; a connection leaves no operation behind once it has ended.
-// An owner that lets go without stop leaves the connection running until the
-// radio ends it; the client is then destroyed on the connection thread.
+// last reference (the RigClient handle does so when its last copy goes); a
+// connection leaves no operation behind once it has ended. An owner that
+// lets go without stop leaves the connection running until the radio ends
+// it; the client is then destroyed on the connection thread.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -51,6 +65,8 @@ public:
     // Bytes of texts waiting to be written; a text that would go past it is
     // refused (one text is always taken while none waits).
     static constexpr std::size_t kOutboxLimit = 0x4000;
+    // How long stop lets a healthy link write the texts still queued.
+    static constexpr std::chrono::milliseconds kFlushWait{100};
 
     static std::shared_ptr<RigClientImpl> create();
     ~RigClientImpl();
@@ -63,16 +79,33 @@ public:
     // Starts a new connection unless one is established, waiting up to one
     // second for it. A connection still trying to connect is ended first.
     void reconnect();
-    // Ends the connection, joins its thread and drops the queued bytes.
+    // Ends the connection, joins its thread and drops the queued bytes. A
+    // healthy link first gets up to kFlushWait to write the queued texts
+    // and is closed in order; otherwise it is reset.
     void stop();
+    // Ends the connection as lost and waits for its end. The link is reset;
+    // the bytes received stay fetchable and the texts it did not write are
+    // set aside.
+    void abandon();
 
+    // True from the moment the link is established until its connection has
+    // ended: once false, every byte the connection received is in the inbox.
     bool isConnected() const { return connected; }
-    // Queues the text for the connection thread; false while not connected
-    // and while the queue is full. A full queue that the radio has not
-    // shortened since the previous text ends the link as lost.
+    // Queues the text for the connection thread; false while not connected,
+    // once the connection is ending and while the queue is full. A full
+    // queue that the radio has not shortened since the previous text ends
+    // the link as lost.
     bool send(Bytes text);
     // Every byte received and not yet fetched, oldest first; never null.
     Bytes receive();
+    // The texts the last connection accepted but never handed to its socket,
+    // oldest first, once; they are not written on any later connection.
+    std::vector<Bytes> takeUnsent();
+
+    // The two moments at which a test may hold the end of a connection: its
+    // run loop has ended (completions may still be queued), and `connected`
+    // has just been cleared.
+    enum class EndingStep { RunLoopEnded, LinkDown };
 
 private:
     RigClientImpl();
@@ -83,10 +116,12 @@ private:
     void closeSocket();
     void endConnection();
     void drainCancelledOperations();
+    void setAsideUnsent();
     void onConnect(const boost::system::error_code& error);
     void disableSendCoalescing();
     void startRead();
     void onRead(const boost::system::error_code& error, std::size_t count);
+    void storeReceived(Bytes chunk);
     void doWrite();
     void writeFrom(Bytes text, std::size_t offset);
     void onWrite(const boost::system::error_code& error, std::size_t count, Bytes text, std::size_t offset);
@@ -94,6 +129,9 @@ private:
     // Host thread.
     bool endUnestablishedConnection();
     void waitForConnection();
+    bool flushQueuedTexts();
+
+    friend struct RigClientTestAccess;
 
     boost::asio::io_context ioContext;
     std::unique_ptr<boost::asio::ip::tcp::socket> socket;
@@ -105,10 +143,14 @@ private:
     std::size_t inboxBytes = 0;
     std::deque<Bytes> outbox;
     std::size_t outboxBytes = 0;
+    std::vector<Bytes> unsent;  // what the last connection left in outbox
     bool writing = false;
     bool writeProgress = false;  // a write has completed, or the connection begun, since the previous send
     std::mutex mutex;
     std::condition_variable connectedChanged;
+    std::condition_variable outboxChanged;
+    std::atomic<bool> closeInOrder{false};  // stop found the queue written: close, do not reset
+    std::function<void(EndingStep)> endingProbe;  // tests only
     std::thread connectionThread;
 };
 

@@ -3,16 +3,36 @@
 // one-second connect wait, the 50 ms run slice); those bounds are checked
 // generously, and everything else waits for an event with a time limit.
 #include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include <boost/asio/ip/address.hpp>
+#include <boost/asio/post.hpp>
 #include <gtest/gtest.h>
 
 #include "net/RigClient.h"
 #include "net/RigClientImpl.h"
 #include "support/LoopbackPeer.h"
+
+namespace K4Ip {
+
+// Reaches into the client for the tests that hold the end of a connection.
+struct RigClientTestAccess {
+    static void setEndingProbe(RigClientImpl& client, std::function<void(RigClientImpl::EndingStep)> probe) {
+        client.endingProbe = std::move(probe);
+    }
+    // Queues the completion of a read that brought these bytes, as when the
+    // system delivered them just as the connection's run loop ended.
+    static void queueReceived(RigClientImpl& client, const std::string& bytes) {
+        auto chunk = std::make_shared<std::vector<char>>(bytes.begin(), bytes.end());
+        boost::asio::post(client.ioContext, [&client, chunk] { client.storeReceived(chunk); });
+    }
+};
+
+}  // namespace K4Ip
 
 namespace {
 
@@ -202,6 +222,23 @@ TEST_F(RigClientTest, ReconnectAfterStopResumesReadsAndWrites) {
     EXPECT_TRUE(client.isConnected());
 }
 
+// A radio that stopped reading while a long text was being written: the
+// link is up, and every text sent now waits in the client's queue.
+class StalledLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(client.isConnected());
+        ASSERT_TRUE(radio.accept());
+        ASSERT_TRUE(client.send(pattern(4 << 20)));
+        // Once its first byte has come, the long text is being written.
+        ASSERT_EQ(radio.read(1).size(), 1u);
+    }
+    void TearDown() override { client.stop(); }
+
+    LoopbackPeer radio{4096};
+    RigClient client{kLoopback, radio.port()};
+};
+
 TEST(RigClientLink, RefusedConnectReturnsAfterAboutOneSecondAndRefusesTexts) {
     const auto start = Clock::now();
     RigClient client(kLoopback, testsupport::closedPort());
@@ -265,8 +302,7 @@ TEST(RigClientLink, PartialWritesStillDeliverWholeTextsInOrder) {
 
 // A radio that accepts the link but never reads: texts queue up to the
 // bound, the texts past it are refused (never dropped unseen), and the link
-// is given up as lost. The next connection writes the queued texts first
-// and then takes new ones.
+// is given up as lost. The next connection starts with an empty queue.
 TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
     LoopbackPeer radio(4096);
     RigClient client(kLoopback, radio.port());
@@ -283,16 +319,135 @@ TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
     }
     ASSERT_FALSE(client.isConnected());
     EXPECT_GT(refused, 0);
+    EXPECT_FALSE(client.takeUnsent().empty());
 
     client.reconnect();
     ASSERT_TRUE(radio.accept());
-    const std::string last = "FA00014074000;;;";  // as long as a poll, so that reads stay aligned
-    EXPECT_TRUE(eventually([&] { return client.send(last); }));
-    std::string chunk;
-    for (int i = 0; i < 2000 && (chunk = radio.read(poll.size())) == poll; ++i) {
-    }
-    EXPECT_EQ(chunk, last);
+    ASSERT_TRUE(client.send("RC;"));
+    EXPECT_EQ(radio.read(3), "RC;");
+}
+
+// A link that stalls with texts queued (the radio stopped reading in the
+// middle of a long text): when it ends, what it never wrote is set aside,
+// once, and the next connection writes only what it is given itself.
+TEST_F(StalledLinkTest, TextsALinkNeverWroteAreSetAsideNotReplayed) {
+    ASSERT_TRUE(client.send("TX;"));
+    ASSERT_TRUE(client.send("UP;"));
+    radio.closeConnection();
+    ASSERT_TRUE(eventually([&] { return !client.isConnected(); }));
+    EXPECT_FALSE(client.send("RX;"));
+
+    EXPECT_EQ(client.takeUnsent(), (std::vector<std::string>{"TX;", "UP;"}));
+    EXPECT_TRUE(client.takeUnsent().empty());
+    client.reconnect();
+    ASSERT_TRUE(radio.accept());
+    ASSERT_TRUE(client.send("RC;"));
+    EXPECT_EQ(radio.read(3), "RC;");
+    EXPECT_EQ(radio.read(1, 100ms), "");
+}
+
+// Exactly 16384 bytes may wait behind the text being written; one more
+// byte is refused.
+TEST_F(StalledLinkTest, TheQueueTakesExactly16384Bytes) {
+    const std::string quarter(4096, 'U');
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(client.send(quarter)) << i;
+    EXPECT_FALSE(client.send(";"));
+}
+
+// A link given up as lost is reset: the system discards what it took but
+// has not delivered, which a radio whose network comes back would otherwise
+// still receive. A link stopped with its queue written closes in order.
+TEST_F(StalledLinkTest, ALinkGivenUpIsReset) {
+    client.abandon();
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_TRUE(radio.endsWithReset());
+}
+
+TEST_F(RigClientTest, AStoppedLinkWithItsQueueWrittenClosesInOrder) {
+    connectClient();
+    ASSERT_TRUE(client.send("RX;"));
     client.stop();
+    EXPECT_EQ(peer.read(3), "RX;");
+    EXPECT_FALSE(peer.endsWithReset());
+}
+
+TEST_F(StalledLinkTest, StopGivesUpOnAStalledQueueWithinItsWait) {
+    ASSERT_TRUE(client.send("TX;"));
+    const auto start = Clock::now();
+    client.stop();
+    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_FALSE(client.isConnected());
+}
+
+// A connection whose end the test holds at one step, on its own thread,
+// while the host's side looks at the client; the link is ended from the
+// host's side (abandon, on a thread of its own as it joins the connection).
+class EndingConnectionTest : public ::testing::Test {
+protected:
+    using Step = K4Ip::RigClientImpl::EndingStep;
+
+    void holdAt(Step held, std::function<void()> atRunLoopEnd = [] {}) {
+        K4Ip::RigClientTestAccess::setEndingProbe(*client, [=](Step step) {
+            if (step == Step::RunLoopEnded) atRunLoopEnd();
+            if (step != held) return;
+            reached.set_value();
+            release.wait_for(5s);
+        });
+        client->connect(kLoopback, peer.port());
+        ASSERT_TRUE(client->isConnected());
+        ASSERT_TRUE(peer.accept());
+        ender = std::thread([this] { client->abandon(); });
+        ASSERT_EQ(reached.get_future().wait_for(5s), std::future_status::ready);
+    }
+    void TearDown() override {
+        if (!released) releaseEnd();
+        ender.join();
+        client->stop();
+    }
+    void releaseEnd() {
+        released = true;
+        releaser.set_value();
+    }
+    std::string received() { return textOf(client->receive()); }
+
+    LoopbackPeer peer;
+    std::shared_ptr<K4Ip::RigClientImpl> client = K4Ip::RigClientImpl::create();
+    std::promise<void> reached;
+    std::promise<void> releaser;
+    std::shared_future<void> release = releaser.get_future().share();
+    bool released = false;
+    std::thread ender;
+};
+
+TEST_F(EndingConnectionTest, AConnectionThatIsEndingTakesNoMoreTexts) {
+    holdAt(Step::RunLoopEnded);
+    ASSERT_TRUE(client->isConnected());
+    EXPECT_FALSE(client->send(std::make_shared<std::vector<char>>(3, ';')));
+}
+
+// Once the link reads down, every byte the connection received is in the
+// inbox, also a read still queued when the run loop ended: a rig that then
+// drops the unfinished answer cannot miss a part of it.
+TEST_F(EndingConnectionTest, OnceTheLinkReadsDownEveryReceivedByteIsFetchable) {
+    holdAt(Step::LinkDown, [this] { K4Ip::RigClientTestAccess::queueReceived(*client, "FA00014074000;FB0"); });
+    ASSERT_FALSE(client->isConnected());
+    EXPECT_EQ(received(), "FA00014074000;FB0");
+}
+
+// The last copy of a handle stops its client: the radio sees the link
+// closed at once, not when it hangs up itself.
+TEST(RigClientLink, TheLastHandleClosesTheLink) {
+    LoopbackPeer peer;
+    auto client = std::make_unique<RigClient>(kLoopback, peer.port());
+    ASSERT_TRUE(peer.accept());
+    RigClient copy = *client;
+    client.reset();
+    EXPECT_TRUE(copy.send("RC;"));
+    EXPECT_EQ(peer.read(3), "RC;");
+    copy = RigClient();
+    const auto start = Clock::now();
+    EXPECT_EQ(peer.read(1, 3000ms), "");
+    EXPECT_LT(Clock::now() - start, 2s);
 }
 
 TEST(RigClientLink, AnUnboundHandleDoesNothing) {

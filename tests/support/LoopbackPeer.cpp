@@ -3,6 +3,7 @@
 #include <atomic>
 #include <future>
 #include <memory>
+#include <vector>
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/read.hpp>
@@ -90,6 +91,25 @@ std::string LoopbackPeer::read(std::size_t count, Duration limit) {
         limit);
     bytes->resize(got);
     return *bytes;
+}
+
+bool LoopbackPeer::endsWithReset(Duration limit) {
+    auto sink = std::make_shared<std::vector<char>>(65536);
+    auto readOn = std::make_shared<std::function<void(Completion)>>();
+    *readOn = [this, sink, readOn](Completion complete) {
+        connection_.async_read_some(boost::asio::buffer(*sink), [this, readOn, complete](const error_code& error,
+                                                                                         std::size_t) {
+            if (!error) return (*readOn)(complete);
+            *readOn = nullptr;  // ends the cycle of references
+            complete(error == boost::asio::error::connection_reset ? 1 : 0);
+        });
+    };
+    return await([readOn](Completion complete) { (*readOn)(complete); },
+                 [this] {
+                     error_code ignored;
+                     connection_.cancel(ignored);
+                 },
+                 limit) == 1;
 }
 
 bool LoopbackPeer::write(const std::string& bytes, Duration limit) {
