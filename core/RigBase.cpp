@@ -60,7 +60,7 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
 }
 
 void CQbRigBase::sendPoll(LONG* pTime) {
-    writeCommandString(k4command::kPoll);
+    if (writeCommandString(k4command::kPoll) && unansweredPolls_ < rigtiming::kSilentPolls) ++unansweredPolls_;
     *pTime = kPollHint;
     bytesSincePoll_ = 0;
     pollTime_ = clock_();
@@ -154,6 +154,7 @@ void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4
 
 void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {
     if (bytes.empty()) return;
+    unansweredPolls_ = 0;
     if (logging()) log_->writeBytes(instanceNumber_, "Check", bytes);
     rxBuffer_.append(bytes.data(), bytes.size());
 }
@@ -163,8 +164,14 @@ void CQbRigBase::dropUnfinishedResponse() {
     if (!dropped.empty()) logText("dropped", dropped);
 }
 
+bool CQbRigBase::radioHasGoneSilent() const { return rigtiming::radioIsSilent(unansweredPolls_, clock_(), pollTime_); }
+
 void CQbRigBase::logText(const char* message, const std::string& text) {
     if (logging()) log_->writeText(instanceNumber_, message, text, true);
+}
+
+void CQbRigBase::logMessage(const char* message) {
+    if (logging()) log_->writeMessage(instanceNumber_, message);
 }
 
 bool CQbRigBase::setHasTimedOut(platform::Nanos now) const {

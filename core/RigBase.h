@@ -58,10 +58,16 @@ protected:
     virtual void processResponse(const std::string& response, std::shared_ptr<K4State> state);
 
     void acceptReceived(const std::vector<char>& bytes);
+    // Three polls in a row have gone unanswered, the last past its time-out,
+    // and not a byte has come from the radio since the first.
+    bool radioHasGoneSilent() const;
+    // A new link starts with no poll unanswered.
+    void forgetUnansweredPolls() { unansweredPolls_ = 0; }
     // Before a new link to the radio: the start of an answer that the old
     // link never finished must not be joined to the new link's first one.
     void dropUnfinishedResponse();
     void logText(const char* message, const std::string& text);
+    void logMessage(const char* message);
 
 private:
     HRESULT drainResponses(LONG* pTime);
@@ -80,5 +86,6 @@ private:
     int32_t setInProgress_ = 0;
     platform::Nanos setTime_ = 0;
     uint64_t bytesSincePoll_ = 0;  // only whether it is 0 matters; 64 bits cannot wrap back to 0
+    unsigned unansweredPolls_ = 0;  // polls the link took since the radio last sent a byte
     platform::Clock clock_;
 };

@@ -69,19 +69,34 @@ bool CQbRig::writeCommandString(const std::string& text) {
 // Once the client reports the link down, its connection has stored every
 // byte it received: those are taken first, so that the complete answers
 // among them still count, and the answer the radio did not finish is
-// dropped before the new connection's bytes can follow it. Refusals while the
-// link is still up (a full queue) leave the link and the unfinished answer
-// alone: the client gives up such a link itself, and the next run of refusals
-// then finds it down.
+// dropped before the new connection's bytes can follow it. The texts the old
+// link never wrote are dropped with it (the client does not carry them over)
+// and logged here, as the client keeps no log. Refusals while the link is
+// still up (a full queue) leave the link and the unfinished answer alone:
+// the client gives up such a link itself, and the next run of refusals then
+// finds it down.
 void CQbRig::renewLink() {
     if (client_.isConnected()) return;
     acceptReceived(*client_.receive());
     dropUnfinishedResponse();
+    for (const std::string& text : client_.takeUnsent()) logText("dropped unsent", text);
     client_.reconnect();
+    forgetUnansweredPolls();
 }
 
 bool CQbRig::collectReceivedBytes() {
     if (!client_.isConnected()) return false;
     if (const auto bytes = client_.receive()) acceptReceived(*bytes);
-    return true;
+    if (!radioHasGoneSilent()) return true;
+    giveUpSilentLink();
+    return false;
+}
+
+// A radio that lost power or its network keeps its TCP connection open for
+// minutes, and the logger would go on showing its last frequency as live.
+// Its link is ended as lost instead: Check fails and the status shows it,
+// and the usual run of refused sends reconnects.
+void CQbRig::giveUpSilentLink() {
+    logMessage("link lost: 3 polls unanswered");
+    client_.abandon();
 }

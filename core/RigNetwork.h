@@ -41,6 +41,7 @@ protected:
 
 private:
     void renewLink();
+    void giveUpSilentLink();
 
     std::string radioName_;
     int32_t writeFailures_ = 0;

@@ -15,6 +15,10 @@ inline constexpr platform::Nanos kFirstAnswerWait = 500'000'000;
 inline constexpr platform::Nanos kSetTimeout = 1'500'000'000;
 inline constexpr platform::Nanos kPollTimeout = 2'000'000'000;
 inline constexpr size_t kReceiveCap = 2048;
+// A radio that lost power or its network sends no FIN or RST: its link stays
+// up. Polls left unanswered this many times in a row, with not a byte from
+// the radio since the first of them, mean it is gone.
+inline constexpr unsigned kSilentPolls = 3;
 
 inline platform::Nanos elapsed(platform::Nanos now, platform::Nanos since) {
     platform::Nanos difference = 0;
@@ -31,6 +35,13 @@ inline bool hasElapsed(platform::Nanos now, platform::Nanos since, platform::Nan
 // now - since is at most the limit; a negative difference counts as within.
 inline bool isWithin(platform::Nanos now, platform::Nanos since, platform::Nanos limit) {
     return elapsed(now, since) <= limit;
+}
+
+// The last of kSilentPolls polls in a row, sent at lastPoll with nothing
+// heard from the radio since the first, has timed out: three poll time-outs
+// of silence (6 s).
+inline bool radioIsSilent(unsigned unansweredPolls, platform::Nanos now, platform::Nanos lastPoll) {
+    return unansweredPolls >= kSilentPolls && hasElapsed(now, lastPoll, kPollTimeout);
 }
 
 }  // namespace rigtiming

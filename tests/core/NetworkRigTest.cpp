@@ -3,6 +3,7 @@
 // Check and IQbRigDisplayInfo, the reconnect after ten refused sends, and
 // teardown. Real time matters only where the link itself is awaited; each
 // such wait is bounded and ends on the event.
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -288,6 +289,59 @@ TEST_F(NetworkRigTest, RenewedLinkDropsTheAnswerTheLostOneLeftUnfinished) {
     }
 }
 
+// A radio that stops answering but leaves the link open (it lost power or
+// its network): three polls in a row unanswered, the last past its 2 s
+// time-out, end the link as lost; any byte from the radio starts the count
+// again. The rig decides on its own clock.
+TEST_F(NetworkRigTest, ThreeUnansweredPollsEndTheLinkAsLost) {
+    using coretest::kSecond;
+    struct Case {
+        const char* what;
+        int pollsBefore;  // each followed by its 2 s time-out
+        bool answer;      // then the radio sends an answer
+        int pollsAfter;   // then more polls, 2 s apart
+        platform::Nanos age;  // the last poll's age at the Check
+        bool lost;
+    };
+    for (const Case& c : {Case{"three polls, the last timed out", 2, false, 1, 2 * kSecond, true},
+                          Case{"the third poll not yet timed out", 2, false, 1, 2 * kSecond - 1, false},
+                          Case{"two polls and a long silence", 1, false, 1, 60 * kSecond, false},
+                          Case{"an answer starts the count again", 2, true, 2, 2 * kSecond, false},
+                          Case{"three polls after the answer", 2, true, 3, 2 * kSecond, true}}) {
+        SCOPED_TRACE(c.what);
+        bool bound = false;
+        com::ComPtr<IQbRig> silent = makeRig(loopbackRadio(), &bound);
+        ASSERT_TRUE(bound);
+        ASSERT_TRUE(peer.accept());
+        for (int i = 0; i < c.pollsBefore; ++i) {
+            ASSERT_EQ(launch(silent.get()), 10);
+            clock.advance(2 * kSecond);
+        }
+        if (c.answer) {
+            ASSERT_TRUE(peer.write("FA00007000000;"));
+            ASSERT_TRUE(eventually([&] { return check(silent.get()).hr == S_OK && frequencyOf(silent.get()).rcv == 7000; }));
+        }
+        for (int i = 0; i < c.pollsAfter; ++i) {
+            if (i > 0) clock.advance(2 * kSecond);
+            ASSERT_EQ(launch(silent.get()), 10);
+        }
+        clock.advance(c.age);
+        EXPECT_EQ(check(silent.get()).hr, c.lost ? E_FAIL : S_OK);
+        EXPECT_EQ(status(silent.get()).isError, c.lost ? 1 : 0);
+        if (!c.lost) continue;
+        EXPECT_TRUE(peer.endsWithReset());
+        for (int i = 0; i < 10; ++i) silent->ClearRIT();
+        ASSERT_TRUE(peer.accept());
+        EXPECT_EQ(launch(silent.get()), 10);
+        EXPECT_EQ(peer.read(16), "FA;FB;FT;MD;MD$;");
+        EXPECT_EQ(check(silent.get()).hr, S_OK);
+    }
+    const auto lines = logLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered"; }),
+              2);
+}
+
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {
     loseTheLink();
     LONG time = 0;
@@ -308,10 +362,14 @@ TEST_F(NetworkRigTest, PutCommPortIgnoresItsArguments) {
     EXPECT_TRUE(port->writes().empty());
 }
 
-TEST_F(NetworkRigTest, ReleasingTheRigClosesTheLink) {
+// The unkey the logger sends just before it lets the rig go still reaches
+// the radio; then the link is closed.
+TEST_F(NetworkRigTest, ReleasingTheRigWritesItsLastCommandThenClosesTheLink) {
+    LONG time = 0;
+    ASSERT_EQ(rig->Xmit(0, &time), S_OK);
     rig.reset();
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(peer.read(1), "");
+    EXPECT_EQ(peer.read(4), "RX;");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 }
 
