@@ -194,13 +194,17 @@ void RigClientImpl::startConnect() {
 
 // A reset (linger 0) makes the system discard what it has not delivered;
 // an orderly close would keep sending it, and a radio whose network comes
-// back would still carry it out.
+// back would still carry it out. The pending operations are cancelled and
+// completed first: a socket with an operation in flight may be kept open
+// past its close (Wine does), and then closed in order after all.
 void RigClientImpl::closeSocket() {
     if (!socket->is_open()) {
         return;
     }
     if (!closeInOrder) {
         error_code ignored;
+        socket->cancel(ignored);
+        drainCancelledOperations();
         socket->set_option(tcp::socket::linger(true, 0), ignored);
     }
     socket->close();

@@ -355,12 +355,14 @@ TEST_F(StalledLinkTest, TheQueueTakesExactly16384Bytes) {
 }
 
 // A link given up as lost is reset: the system discards what it took but
-// has not delivered, which a radio whose network comes back would otherwise
-// still receive. A link stopped with its queue written closes in order.
-TEST_F(StalledLinkTest, ALinkGivenUpIsReset) {
+// has not delivered (here megabytes of the long text), which a radio whose
+// network comes back would otherwise still receive. It gets no more than its
+// own receive buffer already held. A link stopped with its queue written
+// closes in order.
+TEST_F(StalledLinkTest, ALinkGivenUpDeliversNothingMore) {
     client.abandon();
     EXPECT_FALSE(client.isConnected());
-    EXPECT_TRUE(radio.endsWithReset());
+    EXPECT_LT(radio.readToEnd(), 16384u);
 }
 
 TEST_F(RigClientTest, AStoppedLinkWithItsQueueWrittenClosesInOrder) {
@@ -368,7 +370,7 @@ TEST_F(RigClientTest, AStoppedLinkWithItsQueueWrittenClosesInOrder) {
     ASSERT_TRUE(client.send("RX;"));
     client.stop();
     EXPECT_EQ(peer.read(3), "RX;");
-    EXPECT_FALSE(peer.endsWithReset());
+    EXPECT_EQ(peer.readToEnd(), 0u);
 }
 
 TEST_F(StalledLinkTest, StopGivesUpOnAStalledQueueWithinItsWait) {

@@ -93,15 +93,17 @@ std::string LoopbackPeer::read(std::size_t count, Duration limit) {
     return *bytes;
 }
 
-bool LoopbackPeer::endsWithReset(Duration limit) {
+std::size_t LoopbackPeer::readToEnd(Duration limit) {
     auto sink = std::make_shared<std::vector<char>>(65536);
+    auto total = std::make_shared<std::size_t>(0);
     auto readOn = std::make_shared<std::function<void(Completion)>>();
-    *readOn = [this, sink, readOn](Completion complete) {
-        connection_.async_read_some(boost::asio::buffer(*sink), [this, readOn, complete](const error_code& error,
-                                                                                         std::size_t) {
+    *readOn = [this, sink, total, readOn](Completion complete) {
+        connection_.async_read_some(boost::asio::buffer(*sink), [readOn, total, complete](const error_code& error,
+                                                                                          std::size_t n) {
+            *total += n;
             if (!error) return (*readOn)(complete);
             *readOn = nullptr;  // ends the cycle of references
-            complete(error == boost::asio::error::connection_reset ? 1 : 0);
+            complete(*total);
         });
     };
     return await([readOn](Completion complete) { (*readOn)(complete); },
@@ -109,7 +111,7 @@ bool LoopbackPeer::endsWithReset(Duration limit) {
                      error_code ignored;
                      connection_.cancel(ignored);
                  },
-                 limit) == 1;
+                 limit);
 }
 
 bool LoopbackPeer::write(const std::string& bytes, Duration limit) {

@@ -40,9 +40,9 @@ public:
     // Reads from the current connection until `count` bytes have come, the
     // limit has passed or the connection has ended; returns what came.
     std::string read(std::size_t count, Duration limit = kPeerLimit);
-    // Reads and discards until the current connection ends; true when the
-    // client reset it, false on an orderly close or once the limit passed.
-    bool endsWithReset(Duration limit = kPeerLimit);
+    // Reads and discards until the current connection ends (or the limit
+    // passes); returns how many bytes came.
+    std::size_t readToEnd(Duration limit = kPeerLimit);
     // Writes all of `bytes` to the current connection.
     bool write(const std::string& bytes, Duration limit = kPeerLimit);
     // Closes the current connection, as a radio that drops the link.
