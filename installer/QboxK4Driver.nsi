@@ -89,7 +89,7 @@ Var ScopeAllRadio
 
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWelcomeWhenRelaunched
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE ElevateWhenNeeded
-!define MUI_WELCOMEPAGE_TEXT "This installs the Quillbox driver for Elecraft K4 transceivers, version ${VERSION}.$\r$\n$\r$\n$WelcomeNote If the logger is running, close it first."
+!define MUI_WELCOMEPAGE_TEXT "This installs the Quillbox driver for Elecraft K4 transceivers, version ${VERSION}.$\r$\n$\r$\n$WelcomeNote"
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopePage ScopePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
@@ -171,6 +171,7 @@ Function .onInit
   ${AndIf} $Verdict != "elevate"
     !insertmacro FailWith $Verdict $Reason
   ${EndIf}
+  StrCpy $WelcomeNote "If the logger is running, close it first."
   ${If} $Scope != "ask"
     Call ApplyScope
   ${EndIf}
@@ -205,7 +206,7 @@ Function ApplyScope
   ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "DisplayVersion"
   ${If} $InstalledDir != ""
     StrCpy $INSTDIR $InstalledDir
-    StrCpy $WelcomeNote "Version $0 in $InstalledDir is upgraded in place."
+    StrCpy $WelcomeNote "Version $0 in $InstalledDir is upgraded in place. $WelcomeNote"
   ${ElseIf} $RequestedDir != ""
     StrCpy $INSTDIR $RequestedDir
   ${ElseIf} $Scope == "all"
