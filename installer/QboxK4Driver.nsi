@@ -182,7 +182,7 @@ FunctionEnd
 Function Elevate
   ${GetParameters} $0
   StrCpy $0 "$0 /ELEVATED"
-  ${If} $Want == ""
+  ${If} $Want == ""  ; the scope page's choice, or the default, made explicit
     StrCpy $0 "$0 /ALLUSERS"
   ${EndIf}
   ${If} $RequestedDir != ""

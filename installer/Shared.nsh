@@ -1,7 +1,7 @@
 ; What the setup program and the uninstaller share: the log, failures, the
 ; driver's DllInstall, and waiting until no program holds the driver.
 
-!define FAILURE_LOG "$TEMP\${PRODUCT}-setup.log"
+!define SETUP_LOG "$TEMP\${PRODUCT}-setup.log"
 
 ; The files this setup installs, in one list for install, restore and removal.
 !macro ForEachInstalledFile ACTION
@@ -36,7 +36,7 @@ Function ${UN}Log
   Push $6
   Push $7
   ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
-  FileOpen $4 "${FAILURE_LOG}" a
+  FileOpen $4 "${SETUP_LOG}" a
   FileSeek $4 0 END
   FileWriteUTF16LE /BOM $4 "$3-$2-$1 $5:$6:$7 ${PROGRAM} ${VERSION}: $0$\r$\n"
   FileClose $4

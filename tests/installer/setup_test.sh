@@ -266,6 +266,10 @@ check "... that run's reason is logged" logged "Removing an installation for all
 quiet_elevation off
 check "... nothing removed" installed HKLM "$dir" "$NEW"
 
+# Wine registers a per-user type library for the machine, so removing the
+# per-user installation took the machine's away: install again.
+check "reinstall" exits 0 wine "$NEW_SETUP" /S
+check "... type library and $interfaces interface keys registered" equal "$(driver_interfaces HKLM)" "$interfaces"
 echo "not a DLL" >"$(unix_path "$dir")/QboxK4Driver.dll"
 check "uninstall when the DLL does not load (exit 0)" uninstall "$dir"
 check "... files, class key and entry removed" removed HKLM "$dir"
