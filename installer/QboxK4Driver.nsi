@@ -1,22 +1,34 @@
 ; The setup program of the K4 driver: installs QboxK4Driver.dll, qbhost.exe
 ; and the user guide, registers the driver and writes the uninstall entry.
 ;
-;   makensis -DVERSION=a.b.c.d -DSTAGE=folder -DOUTFILE=file QboxK4Driver.nsi
-;   (STAGE holds the files to install, see installer/package.sh)
+;   makensis -DVERSION=a.b.c.d -DSTAGE=folder -DOUTFILE=file -DKEYS=file
+;            -DHELP_URL=address QboxK4Driver.nsi
+;   (STAGE holds the files to install, KEYS the driver's registry keys and
+;   HELP_URL the uninstall entry's help link: see installer/package.sh)
 ;
-; By default it installs for the current user, without administrator rights,
-; into the user's program folder; run elevated, it also offers "all users".
+; By default it installs for all users: a logger run as administrator, and
+; every logger under Wine, reads only the machine's classes. It starts
+; without administrator rights and, for all users, starts itself again with
+; them. An installation that exists is upgraded in its scope and folder.
 ; Command line (see the user guide):
-;   /S          silent
-;   /ALLUSERS   install for all users (needs administrator rights)
-;   /D=folder   install folder of a first installation (last, unquoted)
+;   /S            silent
+;   /ALLUSERS     install for all users (the default for a first installation)
+;   /CURRENTUSER  install for the current user only; never asks for rights
+;   /DOWNGRADE    allow replacing a newer version
+;   /D=folder     install folder of a first installation (last, unquoted)
+;   /ELEVATED     (internal) this is the run started with administrator rights
 ; Exit codes:
 ;   0 installed          1 cancelled by the user
 ;   2 the files could not be written, nothing changed
 ;   3 the driver is in use (close the logger and retry), nothing changed
 ;   4 registration failed, nothing changed
-;   5 /ALLUSERS without administrator rights
-; A silent run appends the reason of a failure to %TEMP%\QboxK4Driver-setup.log.
+;   5 administrator rights needed but not given, nothing changed
+;   6 a newer version is installed (see /DOWNGRADE), nothing changed
+;   7 (uninstaller) removed, with leftovers listed in the log
+;   8 registration failed, and registering the previous version again failed
+;     too: the driver is not registered
+;   9 /ALLUSERS with /CURRENTUSER, nothing changed
+; Every run appends its notes and failures to %TEMP%\QboxK4Driver-setup.log.
 ;
 ; The driver registers itself through its DllInstall, called from this 32-bit
 ; process: on 64-bit Windows the keys land in the 32-bit registry view, where
@@ -30,6 +42,7 @@ ManifestDPIAware true
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include nsDialogs.nsh
 
 !define PRODUCT "QboxK4Driver"
@@ -38,12 +51,15 @@ ManifestDPIAware true
 !define DLL "QboxK4Driver.dll"
 !define UNINSTALLER "Uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
-!define FAILURE_LOG "$TEMP\${PRODUCT}-setup.log"
 
 !define EXIT_WRITE_FAILED 2
 !define EXIT_IN_USE 3
 !define EXIT_REGISTRATION_FAILED 4
 !define EXIT_NEEDS_ADMIN 5
+!define EXIT_DOWNGRADE 6
+!define EXIT_LEFTOVERS 7
+!define EXIT_ROLLBACK_FAILED 8
+!define EXIT_USAGE 9
 
 Name "${DISPLAY_NAME} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -56,32 +72,24 @@ VIAddVersionKey "FileDescription" "Setup of ${DISPLAY_NAME}"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
-Var AllUsers        ; 1: install for all users
-Var IsAdmin         ; 1: this process runs with administrator rights
+!include "${KEYS}"
+!include "${__FILEDIR__}/Shared.nsh"
+!include "${__FILEDIR__}/Rights.nsh"
+!include "${__FILEDIR__}/Scope.nsh"
+
 Var RequestedDir    ; the folder given with /D, or empty
 Var InstalledDir    ; the folder of the version already installed, or empty
 Var HadPrevious     ; 1: a driver DLL was there before this run
+Var WelcomeNote     ; what the welcome page says about an installed version
 Var ScopeAllRadio
-
-; The files this setup installs, in one list for install, restore and removal.
-!macro ForEachInstalledFile ACTION
-  !insertmacro ${ACTION} "${DLL}"
-  !insertmacro ${ACTION} "qbhost.exe"
-  !insertmacro ${ACTION} "user-guide.html"
-  !insertmacro ${ACTION} "address-dialog.png"
-!macroend
-
-!macro FailWith CODE TEXT
-  Push `${TEXT}`
-  Push ${CODE}
-  Call Fail
-!macroend
 
 !define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
 !define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "This installs the Quillbox driver for Elecraft K4 transceivers, version ${VERSION}.$\r$\n$\r$\nIf the logger is running, close it first."
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWelcomeWhenRelaunched
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE ElevateWhenNeeded
+!define MUI_WELCOMEPAGE_TEXT "This installs the Quillbox driver for Elecraft K4 transceivers, version ${VERSION}.$\r$\n$\r$\n$WelcomeNote"
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopePage ScopePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
@@ -97,264 +105,161 @@ Page custom ScopePage ScopePageLeave
 
 !insertmacro MUI_LANGUAGE "English"
 
-; --- shared by setup and uninstall ------------------------------------------
-
-; Defines FUNC for the setup program and un.FUNC for the uninstaller.
-!macro BothWays MACRO
-  !insertmacro ${MACRO} ""
-  !insertmacro ${MACRO} "un."
-!macroend
-
-; $IsAdmin = 1 when the process holds administrator rights (run elevated).
-!macro DefineFindRights UN
-Function ${UN}FindRights
-  StrCpy $IsAdmin 0
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 == "Admin"
-    StrCpy $IsAdmin 1
-  ${EndIf}
-FunctionEnd
-!macroend
-!insertmacro BothWays DefineFindRights
-
-; Reports a failure (a message box, or a line in the failure log when silent),
-; sets the exit code and ends the program. Stack: code, text.
-!macro DefineFail UN
-Function ${UN}Fail
-  Pop $0
-  Pop $1
-  ${If} ${Silent}
-    FileOpen $2 "${FAILURE_LOG}" a
-    FileSeek $2 0 END
-    FileWriteUTF16LE /BOM $2 "$1$\r$\n"
-    FileClose $2
-  ${Else}
-    MessageBox MB_OK|MB_ICONSTOP "$1"
-  ${EndIf}
-  SetErrorLevel $0
-  Quit
-FunctionEnd
-!macroend
+!insertmacro BothWays DefineLog
 !insertmacro BothWays DefineFail
-
-; The meaning of a Windows error or HRESULT. Stack: code; returns the text
-; "meaning (0x........)" on the stack.
-!macro DefineErrorText UN
-Function ${UN}ErrorText
-  Exch $0
-  Push $1
-  Push $2
-  IntFmt $2 "0x%08X" $0
-  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i r0, i 0, w .r1, i ${NSIS_MAX_STRLEN}, p 0) i .r0'
-  ${If} $0 = 0
-    StrCpy $1 "no description is known for this error"
-  ${EndIf}
-  ${Do}  ; the system's text ends with a line break
-    StrCpy $0 $1 1 -1
-    ${If} $0 != "$\r"
-    ${AndIf} $0 != "$\n"
-    ${AndIf} $0 != " "
-      ${ExitDo}
-    ${EndIf}
-    StrCpy $1 $1 -1
-  ${Loop}
-  StrCpy $0 "$1 ($2)"
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-!macroend
 !insertmacro BothWays DefineErrorText
-
-; Calls the driver's DllInstall in $INSTDIR: registers (1) or unregisters (0),
-; for the current user or all users as $AllUsers says. Stack: 1 or 0; returns
-; "" on success, otherwise what went wrong with its meaning.
-!macro DefineCallDllInstall UN
-Function ${UN}CallDllInstall
-  Exch $0
-  Push $1
-  Push $2
-  Push $3
-  StrCpy $3 "user"
-  ${If} $AllUsers = 1
-    StrCpy $3 ""
-  ${EndIf}
-  System::Call 'kernel32::LoadLibraryW(w "$INSTDIR\${DLL}") p .r1 ?e'
-  Pop $2
-  ${If} $1 P= 0
-    Push $2
-    Call ${UN}ErrorText
-    Pop $2
-    StrCpy $0 "${DLL} could not be loaded: $2."
-  ${Else}
-    System::Call 'kernel32::GetProcAddress(p r1, m "DllInstall") p .r2'
-    ${If} $2 P= 0
-      StrCpy $0 "${DLL} has no DllInstall entry point: it is not this driver."
-    ${Else}
-      System::Call '::$2(i r0, w r3) i .r2'
-      ${If} $2 < 0
-        Push $2
-        Call ${UN}ErrorText
-        Pop $2
-        StrCpy $0 "The driver's registration failed: $2."
-      ${Else}
-        StrCpy $0 ""
-      ${EndIf}
-    ${EndIf}
-    System::Call 'kernel32::FreeLibrary(p r1)'
-  ${EndIf}
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-!macroend
 !insertmacro BothWays DefineCallDllInstall
-
-; Returns on the stack "" when FILE in $INSTDIR is absent or can be opened
-; for writing, "in use" when a running program holds it (a loaded DLL or a
-; running program is locked), or the reason it cannot be written.
-!macro DefineFileState UN
-Function ${UN}FileState
-  Exch $0
-  Push $1
-  Push $2
-  ${If} ${FileExists} "$INSTDIR\$0"
-    ; GENERIC_WRITE, no sharing, OPEN_EXISTING
-    System::Call 'kernel32::CreateFileW(w "$INSTDIR\$0", i 0x40000000, i 0, p 0, i 3, i 0, p 0) p .r1 ?e'
-    Pop $2
-    ${If} $1 P= -1
-      ${If} $2 = 32  ; ERROR_SHARING_VIOLATION
-      ${OrIf} $2 = 33  ; ERROR_LOCK_VIOLATION
-        StrCpy $0 "in use"
-      ${Else}
-        Push $2
-        Call ${UN}ErrorText
-        Pop $2
-        StrCpy $0 "$INSTDIR\$0 cannot be written: $2."
-      ${EndIf}
-    ${Else}
-      System::Call 'kernel32::CloseHandle(p r1)'
-      StrCpy $0 ""
-    ${EndIf}
-  ${Else}
-    StrCpy $0 ""
-  ${EndIf}
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-!macroend
 !insertmacro BothWays DefineFileState
-
-; Returns when no installed file is held by a running program. While one is,
-; asks to close the logger and retry; cancelling (or a silent run) ends the
-; program with EXIT_IN_USE before anything has changed.
-!macro CheckFileFree FILE
-  Push "${FILE}"
-  Call ${UN}FileState
-  Pop $0
-  ${If} $0 == "in use"
-    StrCpy $R0 "${FILE}"
-  ${ElseIf} $0 != ""
-    StrCpy $R1 $0
-  ${EndIf}
-!macroend
-!macro DefineWaitUntilFree UN
-Function ${UN}WaitUntilFree
-  ${Do}
-    StrCpy $R0 ""
-    StrCpy $R1 ""
-    !insertmacro ForEachInstalledFile CheckFileFree
-    ${If} $R1 != ""
-      Push $R1
-      Push ${EXIT_WRITE_FAILED}
-      Call ${UN}Fail
-    ${EndIf}
-    ${If} $R0 == ""
-      Return
-    ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "The driver is in use: $R0 is held by a running program, most likely the logger.$\r$\n$\r$\nClose the logger and retry." \
-      /SD IDCANCEL IDRETRY retry
-    ${If} ${Silent}
-      Push "The driver is in use ($INSTDIR\$R0 is held by a running program): close the logger and retry. Nothing was changed."
-      Push ${EXIT_IN_USE}
-      Call ${UN}Fail
-    ${EndIf}
-    SetErrorLevel ${EXIT_IN_USE}
-    Quit
-    retry:
-  ${Loop}
-FunctionEnd
-!macroend
 !insertmacro BothWays DefineWaitUntilFree
+!insertmacro BothWays DefineFindRights
+!insertmacro BothWays DefineRelaunchElevated
+!insertmacro BothWays DefineDecideElevation
 
 ; --- setup ------------------------------------------------------------------
 
-Function .onInit
-  Call FindRights
-  StrCpy $RequestedDir $INSTDIR
-  StrCpy $AllUsers 0
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/ALLUSERS" $1
-  ${IfNot} ${Errors}
-    StrCpy $AllUsers 1
-    ${If} $IsAdmin = 0
-      !insertmacro FailWith ${EXIT_NEEDS_ADMIN} "Installing for all users needs administrator rights: run the setup program as administrator, or leave out /ALLUSERS."
+; The version in a scope's uninstall entry (ROOT: HKLM or HKCU) into VAR:
+; "" when there is no installation, 0 when the entry names no version.
+!macro ReadInstalledVersion ROOT VAR
+  ReadRegStr ${VAR} ${ROOT} "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} ${VAR} != ""
+    ReadRegStr ${VAR} ${ROOT} "${UNINSTALL_KEY}" "DisplayVersion"
+    ${If} ${VAR} == ""
+      StrCpy ${VAR} 0
     ${EndIf}
   ${EndIf}
-  Call ApplyScope
+!macroend
+
+; VAR = 1 when the command line in $0 holds the switch NAME, else 0.
+!macro ReadSwitch NAME VAR
+  StrCpy ${VAR} 0
+  ClearErrors
+  ${GetOptions} $0 "${NAME}" $1
+  ${IfNot} ${Errors}
+    StrCpy ${VAR} 1
+  ${EndIf}
+!macroend
+
+Function .onInit
+  StrCpy $RequestedDir $INSTDIR
+  Call FindRights
+  ${GetParameters} $0
+  !insertmacro ReadSwitch "/ALLUSERS" $2
+  !insertmacro ReadSwitch "/CURRENTUSER" $3
+  StrCpy $Want ""
+  ${If} $2 = 1
+  ${AndIf} $3 = 1
+    StrCpy $Want "both"
+  ${ElseIf} $2 = 1
+    StrCpy $Want "all"
+  ${ElseIf} $3 = 1
+    StrCpy $Want "user"
+  ${EndIf}
+  !insertmacro ReadSwitch "/DOWNGRADE" $AllowDowngrade
+  !insertmacro ReadSwitch "/ELEVATED" $Relaunched
+  StrCpy $Interactive 1
+  ${If} ${Silent}
+    StrCpy $Interactive 0
+  ${EndIf}
+  !insertmacro ReadInstalledVersion HKLM $MachineVersion
+  !insertmacro ReadInstalledVersion HKCU $UserVersion
+
+  Call DecideScope
+  ${If} $Verdict == "elevate"
+  ${AndIf} $Interactive = 0  ; an interactive run asks after the welcome page
+    Call Elevate
+  ${ElseIf} $Verdict != "go"
+  ${AndIf} $Verdict != "elevate"
+    !insertmacro FailWith $Verdict $Reason
+  ${EndIf}
+  StrCpy $WelcomeNote "If the logger is running, close it first."
+  ${If} $Scope != "ask"
+    Call ApplyScope
+  ${EndIf}
+FunctionEnd
+
+; Starts this setup program again with administrator rights for an
+; all-users installation and ends with that run's exit code.
+Function Elevate
+  ${GetParameters} $0
+  StrCpy $0 "$0 /ELEVATED"
+  ${If} $Want == ""  ; the scope page's choice, or the default, made explicit
+    StrCpy $0 "$0 /ALLUSERS"
+  ${EndIf}
+  ${If} $RequestedDir != ""
+    StrCpy $0 "$0 /D=$RequestedDir"
+  ${EndIf}
+  Push $0
+  Call RelaunchElevated
+  Pop $0
+  !insertmacro FailWith ${EXIT_NEEDS_ADMIN} "Installing for all users needs administrator rights, but $0. Nothing was changed."
 FunctionEnd
 
 ; Sets the registry root and the folder for the chosen scope. A version that
 ; is already installed in that scope is upgraded in its own folder.
 Function ApplyScope
-  ${If} $AllUsers = 1
+  ${If} $Scope == "all"
     SetShellVarContext all
   ${Else}
     SetShellVarContext current
   ${EndIf}
   ReadRegStr $InstalledDir SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "DisplayVersion"
   ${If} $InstalledDir != ""
     StrCpy $INSTDIR $InstalledDir
+    StrCpy $WelcomeNote "Version $0 in $InstalledDir is upgraded in place. $WelcomeNote"
   ${ElseIf} $RequestedDir != ""
     StrCpy $INSTDIR $RequestedDir
-  ${ElseIf} $AllUsers = 1
+  ${ElseIf} $Scope == "all"
     StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
   ${Else}
     StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
   ${EndIf}
 FunctionEnd
 
-; Offered only when the setup program runs with administrator rights.
-Function ScopePage
-  ${If} $IsAdmin = 0
+; The run started with administrator rights continues where the first one
+; asked for them.
+Function SkipWelcomeWhenRelaunched
+  ${If} $Relaunched = 1
     Abort
   ${EndIf}
-  !insertmacro MUI_HEADER_TEXT "Who uses the driver" "Install it for yourself or for everyone who uses this computer."
+FunctionEnd
+
+Function ElevateWhenNeeded
+  ${If} $Verdict == "elevate"
+    Call Elevate
+  ${EndIf}
+FunctionEnd
+
+; Offered to a first installation without administrator rights; "only for
+; me" is never offered to an elevated run, which would install into the
+; administrator's own profile.
+Function ScopePage
+  ${If} $Scope != "ask"
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "Who uses the driver" "Install it for everyone who uses this computer, or for yourself only."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateRadioButton} 0 10u 100% 12u "Only for me (recommended)"
-  Pop $1
-  ${NSD_CreateRadioButton} 0 30u 100% 12u "For all users of this computer"
+  ${NSD_CreateRadioButton} 0 10u 100% 12u "For all users of this computer (recommended)"
   Pop $ScopeAllRadio
-  ${If} $AllUsers = 1
-    ${NSD_Check} $ScopeAllRadio
-  ${Else}
-    ${NSD_Check} $1
-  ${EndIf}
+  ${NSD_CreateLabel} 12u 24u -12u 20u "Windows asks for administrator rights. The logger finds the driver also when it runs as administrator."
+  Pop $0
+  ${NSD_CreateRadioButton} 0 52u 100% 12u "Only for me"
+  Pop $1
+  ${NSD_CreateLabel} 12u 66u -12u 30u "No administrator rights needed, but a logger started with $\"Run as administrator$\" does not find the driver, nor does any other Windows account."
+  Pop $0
+  ${NSD_Check} $ScopeAllRadio
   nsDialogs::Show
 FunctionEnd
 
 Function ScopePageLeave
   ${NSD_GetState} $ScopeAllRadio $0
   ${If} $0 = ${BST_CHECKED}
-    StrCpy $AllUsers 1
+    StrCpy $Scope "all"
+    Call DecideElevation
+    Call ElevateWhenNeeded
   ${Else}
-    StrCpy $AllUsers 0
+    StrCpy $Scope "user"
   ${EndIf}
   Call ApplyScope
 FunctionEnd
@@ -393,19 +298,28 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; Puts the previous files back and registers the previous DLL again, so a
-; failed setup leaves the installation as it found it.
+; Puts the previous files back and, when the new driver's DllInstall has
+; touched the registration, registers the previous DLL again. Returns on the
+; stack "" or why registering it again failed.
 Function RollBack
   !insertmacro ForEachInstalledFile RestorePrevious
+  StrCpy $0 ""
   ${If} $HadPrevious = 1
+  ${AndIf} $DllInstallRan = 1
     Push 1
     Call CallDllInstall
     Pop $0
   ${EndIf}
   RMDir $INSTDIR
+  Push $0
 FunctionEnd
 
 Section "Driver"
+  ${If} $Note != ""
+    DetailPrint $Note
+    Push $Note
+    Call Log
+  ${EndIf}
   Call WaitUntilFree
   StrCpy $HadPrevious 0
   ${If} ${FileExists} "$INSTDIR\${DLL}"
@@ -420,16 +334,22 @@ Section "Driver"
   !insertmacro ForEachInstalledFile InstallFile
   ${If} ${Errors}
     Call RollBack
+    Pop $0
     !insertmacro FailWith ${EXIT_WRITE_FAILED} "The files could not be written to $INSTDIR. Nothing was changed."
   ${EndIf}
 
   DetailPrint "Registering the driver"
+  StrCpy $DllInstallRan 0
   Push 1
   Call CallDllInstall
-  Pop $0
-  ${If} $0 != ""
+  Pop $R2
+  ${If} $R2 != ""
     Call RollBack
-    !insertmacro FailWith ${EXIT_REGISTRATION_FAILED} "$0$\r$\nNothing was changed."
+    Pop $R3
+    ${If} $R3 != ""
+      !insertmacro FailWith ${EXIT_ROLLBACK_FAILED} "Registering the driver failed: $R2. The previous version's files are back in $INSTDIR, but it could not be registered again either: $R3. The driver is not registered now: run a setup program again."
+    ${EndIf}
+    !insertmacro FailWith ${EXIT_REGISTRATION_FAILED} "Registering the driver failed: $R2. Nothing was changed."
   ${EndIf}
 
   !insertmacro ForEachInstalledFile DropPrevious
@@ -438,6 +358,7 @@ Section "Driver"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "HelpLink" "${HELP_URL}"
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
@@ -449,46 +370,4 @@ SectionEnd
 
 ; --- uninstall --------------------------------------------------------------
 
-; An installation is for all users when the machine's uninstall entry names
-; this folder.
-Function un.onInit
-  Call un.FindRights
-  StrCpy $AllUsers 0
-  SetShellVarContext current
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $0 == $INSTDIR
-    StrCpy $AllUsers 1
-    SetShellVarContext all
-    ${If} $IsAdmin = 0
-      Push "The driver is installed for all users: removing it needs administrator rights. Run the uninstaller as administrator."
-      Push ${EXIT_NEEDS_ADMIN}
-      Call un.Fail
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
-
-!macro RemoveFile FILE
-  Delete "$INSTDIR\${FILE}"
-  Delete "$INSTDIR\${FILE}.failed"
-!macroend
-
-; Removes only what setup installed: the user's quillbox.ini and log files
-; stay, and so does the folder when anything else is left in it.
-Section "Uninstall"
-  Call un.WaitUntilFree
-  ${If} ${FileExists} "$INSTDIR\${DLL}"
-    DetailPrint "Unregistering the driver"
-    Push 0
-    Call un.CallDllInstall
-    Pop $0
-    ${If} $0 != ""
-      Push "$0$\r$\nNothing was removed."
-      Push ${EXIT_REGISTRATION_FAILED}
-      Call un.Fail
-    ${EndIf}
-  ${EndIf}
-  !insertmacro ForEachInstalledFile RemoveFile
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir $INSTDIR
-  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-SectionEnd
+!include "${__FILEDIR__}/Uninstall.nsh"

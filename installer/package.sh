@@ -1,10 +1,13 @@
 #!/bin/sh
 # Makes the setup program and the zip of a Windows build:
 #   installer/package.sh WINDOWS_BUILD_DIR OUTPUT_DIR
-#   -> OUTPUT_DIR/QboxK4Driver-<version>-setup.exe and QboxK4Driver-<version>.zip
+#   -> OUTPUT_DIR/QboxK4Driver-<version>-setup.exe and QboxK4Driver-<version>.zip,
+#      and OUTPUT_DIR/SHA256SUMS for every package there
 # The version is the build's QBOX_VERSION, read from the generated header the
 # VERSION resource is built from. Builds nothing: the build must hold
-# QboxK4Driver.dll and qbhost.exe.
+# QboxK4Driver.dll and qbhost.exe. QBOX_HELP_URL is the uninstall entry's
+# help link, the web address of the project's README for a release; without
+# it the link opens the installed user guide.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,8 +43,13 @@ for cmd in register unregister; do
   sed 's/$/\r/' "$ROOT/installer/$cmd.cmd" >"$files/$cmd.cmd"  # cmd.exe wants CR LF
 done
 
+# The keys the driver writes, for the uninstaller to remove when the DLL
+# cannot do it itself.
+awk -f "$ROOT/installer/driver-keys.awk" "$ROOT/com/QboxK4Driver.idl" >"$stage/DriverKeys.nsh"
+
 rm -f "$OUT/$name-setup.exe" "$OUT/$name.zip"
 makensis -V2 -NOCD "-DVERSION=$version" "-DSTAGE=$files" "-DOUTFILE=$OUT/$name-setup.exe" \
-  "$ROOT/installer/QboxK4Driver.nsi"
+  "-DKEYS=$stage/DriverKeys.nsh" "-DHELP_URL=${QBOX_HELP_URL:-\$INSTDIR\\user-guide.html}" "$ROOT/installer/QboxK4Driver.nsi"
 (cd "$stage" && zip -q -X -r "$OUT/$name.zip" "$name")
+(cd "$OUT" && sha256sum QboxK4Driver-*-setup.exe QboxK4Driver-*.zip >SHA256SUMS)
 ls -l "$OUT/$name-setup.exe" "$OUT/$name.zip" | awk '{ print "package:", $5, "bytes", $NF }'

@@ -1,25 +1,39 @@
 #!/bin/sh
-# The setup program under Wine, in a throwaway prefix of the given kind: a
-# silent install for the current user, an upgrade refused while a program
-# holds the driver loaded, an upgrade whose registration fails, the upgrade,
-# the uninstall; then an install and uninstall for all users, and (64-bit) the
-# zip's register.cmd. Registry keys are read in the 32-bit view, where the
-# 32-bit logger looks. Enters a private network namespace itself.
-#   setup_test.sh win32|win64 PACKAGE_DIR HOLD_DLL_EXE WORK_DIR
-# PACKAGE_DIR holds the setup programs of two versions and the older one's zip.
+# The setup program under Wine, in a throwaway prefix of the given kind:
+# the default install for all users (refused without administrator rights,
+# started again with "runas"), its upgrade in place, refused while a program
+# holds the driver, failing registration and failing rollback, a refused
+# downgrade; a per-user install beside it and which one each command line
+# upgrades; the uninstaller's own exit codes (removed, administrator rights,
+# leftovers) when keys are already gone or the DLL does not load; and
+# (64-bit) the zip's register.cmd. The decisions Wine cannot show (a run that
+# is not elevated getting rights, a standard account) run as a table through
+# tests/installer/ScopeCases.nsi. Registry keys are read in the 32-bit view,
+# where the 32-bit logger looks. Enters a private network namespace itself.
+#   setup_test.sh win32|win64 PACKAGE_DIR SETUP_HELPER_EXE WORK_DIR
+# PACKAGE_DIR holds the setup programs of two versions and their zips.
+#
+# Every Wine process is elevated; `setup_helper limited` starts one with the
+# account's filtered token instead, as Windows starts a program without "Run
+# as administrator". Wine's "runas" does not elevate such a process, so the
+# run setup starts that way ends with exit code 5 ("still has no rights"),
+# which shows that it was started and that its exit code came back.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 if [ -z "${QBOX_SETUP_TEST_INSIDE:-}" ]; then
   exec "$ROOT/tools/isolated" "QBOX_SETUP_TEST_INSIDE=1 '$0' '$1' '$2' '$3' '$4'"
 fi
-ARCH=$1 PACKAGES=$2 HOLD=$3 WORK=$4
+ARCH=$1 PACKAGES=$2 HELPER=$3 WORK=$4
 export QBOX_WINEARCH=$ARCH QBOX_WINEPREFIX="$WORK/prefix-$ARCH"
 OLD_SETUP=$(ls "$PACKAGES"/QboxK4Driver-*-setup.exe | sort -V | head -n 1)
 NEW_SETUP=$(ls "$PACKAGES"/QboxK4Driver-*-setup.exe | sort -V | tail -n 1)
 version_of() { basename "$1" | sed 's/^QboxK4Driver-\(.*\)-setup.exe$/\1/'; }
 OLD=$(version_of "$OLD_SETUP") NEW=$(version_of "$NEW_SETUP")
+LIBID='{FE4F5263-11D5-4724-95BA-A978983B6369}'
 CLASS='Software\Classes\CLSID\{ddc012f8-a786-4584-856d-044bc1f49414}'
+TYPELIB="Software\\Classes\\TypeLib\\$LIBID"
 ENTRY='Software\Microsoft\Windows\CurrentVersion\Uninstall\QboxK4Driver'
+POLICY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\System'
 FILES="QboxK4Driver.dll qbhost.exe user-guide.html address-dialog.png Uninstall.exe"
 passed=0 failures=0
 
@@ -32,7 +46,9 @@ check() {  # name, command...: passes when the command succeeds
   fi
 }
 wine() { "$ROOT/tools/wine-run" "$@"; }
+helper() { wine "$HELPER" "$@"; }
 unix_path() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -u "$1" 2>/dev/null; }
+windows_path() { WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$1" 2>/dev/null; }
 # The data of a registry value in the 32-bit view; "" names the default value.
 reg_value() {  # key, value name
   if [ -z "$2" ]; then set -- "$1" "(Default)" /ve; else set -- "$1" "$2" /v "$2"; fi
@@ -45,16 +61,33 @@ exits() {  # code, command...
   "$@"; code=$?
   [ "$code" -eq "$want" ] || { echo "exit code $code, wanted $want"; return 1; }
 }
-# Uninstall.exe hands the work to a copy of itself in %TEMP% and returns at
-# once; the copy is done when the prefix's last process has ended.
-uninstall() { wine "$1\\Uninstall.exe" /S && WINEPREFIX="$QBOX_WINEPREFIX" wineserver -w; }
-# A silent run that fails writes its reason to %TEMP%\QboxK4Driver-setup.log.
-logged() { iconv -f UTF-16 -t UTF-8 "$TEMP_DIR/QboxK4Driver-setup.log" | grep -q -- "$1"; }
-typelib_at() { wine reg query 'HKCR\TypeLib\{fe4f5263-11d5-4724-95ba-a978983b6369}\1.0\0\win32' /reg:32 | grep -qF "$1"; }
+# The uninstaller in place: it waits and returns its own exit code, and
+# when it has removed the installation (0, 7) leaves Uninstall.exe and the
+# folder to its caller.
+uninstall() {  # folder, [limited]
+  helper "${2:-run}" "$1\\Uninstall.exe /S _?=$1"; code=$?
+  if [ $code -eq 0 ] || [ $code -eq 7 ]; then
+    rm "$(unix_path "$1")/Uninstall.exe" && rmdir "$(unix_path "$1")" 2>/dev/null
+  fi
+  return $code
+}
+# Every run appends its notes and failures to %TEMP%\QboxK4Driver-setup.log.
+log_file() { echo "$TEMP_DIR/QboxK4Driver-setup.log"; }
+logged() { iconv -f UTF-16 -t UTF-8 "$(log_file)" | grep -q -- "$1" || { cat "$(log_file)" | iconv -f UTF-16 -t UTF-8; return 1; }; }
+typelib_at() { wine reg query "HKLM\\$TYPELIB\\1.0\\0\\win32" /reg:32 | grep -qF "$1"; }
+# The interface keys that name the driver's type library, in a hive.
+driver_interfaces() { wine reg query "$1\\Software\\Classes\\Interface" /s /reg:32 | grep -ci "$LIBID"; }
 left_alone() {  # quillbox.ini's checksum before, log files...
   equal "$(md5sum <"$ini")" "$1" || return 1
   shift
   for f in "$@"; do [ -f "$f" ] || { echo "$f removed"; return 1; }; done
+}
+quiet_elevation() {  # on|off: Windows elevates an administrator without asking
+  if [ "$1" = on ]; then
+    wine reg add "$POLICY" /v ConsentPromptBehaviorAdmin /t REG_DWORD /d 0 /f >/dev/null
+  else
+    wine reg delete "$POLICY" /v ConsentPromptBehaviorAdmin /f >/dev/null
+  fi
 }
 
 # The installed state: file contents, registered path, entry version.
@@ -71,17 +104,20 @@ installed() {  # root, folder, version
   equal "$(reg_value "$root\\$CLASS\\InprocServer32" ThreadingModel)" Apartment &&
   equal "$(reg_value "$root\\$ENTRY" DisplayVersion)" "$version" &&
   equal "$(reg_value "$root\\$ENTRY" UninstallString)" "\"$dir\\Uninstall.exe\"" &&
+  equal "$(reg_value "$root\\$ENTRY" HelpLink)" "$dir\\user-guide.html" &&
   equal "$(reg_value "$root\\$ENTRY" Publisher)" "QboxK4Driver project" &&
   reg_value "$root\\$ENTRY" DisplayName | grep -q "Elecraft K4" &&
   [ "$(($(reg_value "$root\\$ENTRY" EstimatedSize)))" -gt 1000 ] &&
   strings -el "$udir/QboxK4Driver.dll" | grep -qx "$(echo "$version" | tr . ,) "
 }
 
-removed() {  # root, folder
+# All but Uninstall.exe, which the caller of an uninstall in place deletes.
+files_and_entry_gone() {  # root, folder
   udir=$(unix_path "$2")
-  for f in $FILES; do [ ! -e "$udir/$f" ] || { echo "left $f"; return 1; }; done
-  absent "$1\\$CLASS" && absent "$1\\$ENTRY"
+  for f in $FILES; do [ "$f" = Uninstall.exe ] || [ ! -e "$udir/$f" ] || { echo "left $f"; return 1; }; done
+  absent "$1\\$ENTRY"
 }
+removed() { files_and_entry_gone "$1" "$2" && absent "$1\\$CLASS"; }  # root, folder
 
 driver_found() {  # qbhost.exe: RigManager created through CoCreateInstance
   out=$(wine "$1" list 2>&1); code=$?
@@ -89,71 +125,180 @@ driver_found() {  # qbhost.exe: RigManager created through CoCreateInstance
   [ "$code" -ne 3 ] && echo "$out" | grep -q "Elecraft K4 via IP"
 }
 
+# The setup program's version record names the product, version and publisher.
+setup_version_record() {  # setup program, version
+  record=$(strings -el "$1")
+  for field in "ProductName QboxK4Driver (Quillbox driver for Elecraft K4)" "ProductVersion $2" \
+      "FileVersion $2" "CompanyName QboxK4Driver project"; do
+    echo "$record" | grep -A1 -x "${field%% *}" | grep -qxF "${field#* }" || { echo "no $field"; return 1; }
+  done
+}
+
+# Scope and elevation decisions (installer/Scope.nsh) for this setup program
+# of version 2.0.0.0. Fields: want machine-version user-version /DOWNGRADE
+# interactive elevated relaunched quiet-elevation | scope verdict.
+SCOPE_CASES='
+- - - 0 0 1 0 0       | all go       first install, silent, elevated: all users
+- - - 0 0 0 0 0       | all 5        silent without rights, Windows would ask: refused
+- - - 0 0 0 0 1       | all elevate  silent without rights, Windows elevates quietly
+- - - 0 1 0 0 0       | ask go       interactive without rights: the scope page
+- - - 0 1 1 0 0       | all go       elevated: "only for me" is not offered
+all - - 0 1 0 0 0     | all elevate  a standard account: Windows asks for an administrator
+all - - 0 1 0 1 0     | all 5        the run started for rights still has none
+user - - 0 0 0 0 0    | user go      /CURRENTUSER never asks for rights
+user - - 0 0 1 0 0    | user go      /CURRENTUSER from an elevated prompt
+- 1.0.0.0 - 0 1 0 0 0 | all elevate  upgrade of an all-users install asks for rights
+- - 1.0.0.0 0 0 0 0 0 | user go      upgrade of a per-user install needs none
+- 1.0.0.0 1.0.0.0 0 0 1 0 0 | all go both scopes: all users by default
+user 1.0.0.0 1.0.0.0 0 0 0 0 0 | user go  both scopes: /CURRENTUSER upgrades the per-user one
+- 2.0.0.0 - 0 0 1 0 0 | all go       the same version again
+- 3.0.0.0 - 0 1 0 0 0 | all 6        downgrade refused before asking for rights
+- 3.0.0.0 - 1 0 1 0 0 | all go       /DOWNGRADE
+all - 3.0.0.0 0 0 1 0 0 | all go     a newer version in the other scope is no downgrade
+both - - 0 0 1 0 0    | - 9          /ALLUSERS with /CURRENTUSER'
+scope_decisions() {
+  dir="$WORK/scope-cases"
+  mkdir -p "$dir"
+  makensis -V1 -NOCD -DVERSION=2.0.0.0 "-DOUTFILE=$dir/scope_cases.exe" "$ROOT/tests/installer/ScopeCases.nsi" || return 1
+  printf '%s\n' "$SCOPE_CASES" | sed '/^$/d' >"$dir/table"
+  sed 's/ *|.*//' "$dir/table" >"$dir/cases.txt"
+  rm -f "$dir/decisions.txt"
+  wine "$dir/scope_cases.exe" /S
+  tr -d '\r' <"$dir/decisions.txt" | paste -d '|' "$dir/table" - |
+    awk -F'|' '{ split($2, w, " "); if (w[1] " " w[2] != $3) { print "got " $3 " for: " $1 "|" $2; bad = 1 } }
+               END { exit bad }'
+}
+
 rm -rf "$QBOX_WINEPREFIX" && mkdir -p "$WORK"
 trap 'WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null' EXIT
 TEMP_DIR=$(unix_path "$(wine cmd /c echo %TEMP% | tr -d '\r')")
+OLD_W=$(windows_path "$OLD_SETUP") NEW_W=$(windows_path "$NEW_SETUP")
 ini="$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
 printf '[RIGS]\r\nK4Slot1=K4A001\r\nLogFileFolder=C:\\k4logs\r\n' >"$ini"
 
-# For the current user.
-start=$(date +%s.%N)
-check "silent install for the current user" exits 0 wine "$OLD_SETUP" /S
-echo "     (silent install: $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s)"
-dir=$(reg_value "HKCU\\$ENTRY" InstallLocation)
-check "files, class key and entry of $OLD in $dir" installed HKCU "$dir" "$OLD"
-check "type library registered" typelib_at "$dir"
-# Wine's COM reads classes only from the machine's HKCR; Windows merges the
-# user's classes over it, so qbhost list is checked after the all-users install.
+if [ "$ARCH" = win32 ]; then  # the same on every kind of prefix
+  check "SHA256SUMS of the packages" sh -c "cd '$PACKAGES' && sha256sum --quiet -c SHA256SUMS"
+  check "the setup program's version record" setup_version_record "$NEW_SETUP" "$NEW"
+  check "scope and elevation decisions" scope_decisions
+fi
 
-before=$(snapshot HKCU "$dir")
-"$ROOT/tools/wine-run" "$HOLD" "$dir\\QboxK4Driver.dll" 120 >"$WORK/hold-$ARCH.out" 2>&1 &
+# For all users, the default: setup asks Windows for the rights.
+check "silent install without administrator rights ends with exit 5" exits 5 helper limited "$OLD_W /S"
+check "... nothing installed" absent "HKLM\\$ENTRY"
+check "... nor for the current user" absent "HKCU\\$ENTRY"
+check "... the reason is logged" logged "needs administrator rights: run it from a command prompt"
+quiet_elevation on
+rm -f "$(log_file)"
+check "... where Windows elevates quietly, it starts itself with runas (exit 5 under Wine)" \
+  exits 5 helper limited "$OLD_W /S"
+check "... and that run's reason is logged" logged "the run started to get them still has none"
+quiet_elevation off
+
+start=$(date +%s.%N)
+check "silent install: for all users" exits 0 wine "$OLD_SETUP" /S
+echo "     (silent install: $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s)"
+dir=$(reg_value "HKLM\\$ENTRY" InstallLocation)
+check "files, class key and entry of $OLD in $dir" installed HKLM "$dir" "$OLD"
+check "... nothing for the current user" absent "HKCU\\$ENTRY"
+check "type library registered" typelib_at "$dir"
+[ "$ARCH" = win32 ] || check "... class key not in the 64-bit view" absent "HKLM\\$CLASS" 64
+check "qbhost list finds the driver" driver_found "$dir\\qbhost.exe"
+interfaces=$(driver_interfaces HKLM)
+
+before=$(snapshot HKLM "$dir")
+"$ROOT/tools/wine-run" "$HELPER" hold "$dir\\QboxK4Driver.dll" 120 >"$WORK/hold-$ARCH.out" 2>&1 &
 holder=$!
 for _ in $(seq 100); do grep -q loaded "$WORK/hold-$ARCH.out" 2>/dev/null && break; sleep 0.1; done
-rm -f "$TEMP_DIR/QboxK4Driver-setup.log"
+rm -f "$(log_file)"
 check "upgrade refused while the DLL is loaded (exit 3)" exits 3 wine "$NEW_SETUP" /S
-check "... nothing changed" equal "$(snapshot HKCU "$dir")" "$before"
+check "... nothing changed" equal "$(snapshot HKLM "$dir")" "$before"
 check "... the reason is logged" logged "close the logger and retry"
 kill $holder; wait $holder 2>/dev/null
 
 # A driver that cannot load (a library it needs is disabled) cannot register.
-rm -f "$TEMP_DIR/QboxK4Driver-setup.log"
+rm -f "$(log_file)"
 check "failed registration ends the upgrade (exit 4)" exits 4 \
   env WINEDLLOVERRIDES='mscoree,mshtml=;iphlpapi=' "$ROOT/tools/wine-run" "$NEW_SETUP" /S
 check "... with the error's meaning" logged "could not be loaded: .* (0x0000007E)"
-check "... nothing changed" equal "$(snapshot HKCU "$dir")" "$before"
+check "... nothing changed" equal "$(snapshot HKLM "$dir")" "$before"
 
-check "silent upgrade to $NEW" exits 0 wine "$NEW_SETUP" /S
-check "files, class key and entry of $NEW" installed HKCU "$dir" "$NEW"
+# A class key that cannot be deleted fails the new registration and the
+# previous version's again.
+helper lock "HKLM\\$CLASS"
+rm -f "$(log_file)"
+check "registration and rollback fail (exit 8)" exits 8 wine "$NEW_SETUP" /S
+check "... the reasons are logged" logged "could not be registered again either: .*(0x80070005)"
+helper unlock "HKLM\\$CLASS"
 
-logs="$QBOX_WINEPREFIX/drive_c/k4logs/k4logio.log $(unix_path "$dir")/k4logio.log"
+check "silent upgrade to $NEW, in place" exits 0 wine "$NEW_SETUP" /S
+check "files, class key and entry of $NEW" installed HKLM "$dir" "$NEW"
+check "... still nothing for the current user" absent "HKCU\\$ENTRY"
+before=$(snapshot HKLM "$dir")
+rm -f "$(log_file)"
+check "downgrade refused (exit 6)" exits 6 wine "$OLD_SETUP" /S
+check "... nothing changed" equal "$(snapshot HKLM "$dir")" "$before"
+check "... the versions are logged" logged "Version $NEW is installed, newer than version $OLD"
+
+# Both scopes.
+check "/CURRENTUSER installs without administrator rights" exits 0 helper limited "$NEW_W /S /CURRENTUSER"
+udir=$(reg_value "HKCU\\$ENTRY" InstallLocation)
+check "... files, class key and entry in $udir" installed HKCU "$udir" "$NEW"
+rm -f "$(log_file)"
+check "with both, /S upgrades the all-users one" exits 0 wine "$NEW_SETUP" /S
+check "... and logs that a per-user one exists" logged "A per-user installation (version $NEW) also exists"
+check "with both, /CURRENTUSER /DOWNGRADE replaces the per-user one" exits 0 wine "$OLD_SETUP" /S /CURRENTUSER /DOWNGRADE
+check "... files, class key and entry of $OLD in $udir" installed HKCU "$udir" "$OLD"
+check "... the all-users one is left alone" installed HKLM "$dir" "$NEW"
+
+logs="$QBOX_WINEPREFIX/drive_c/k4logs/k4logio.log $(unix_path "$udir")/k4logio.log"
 for f in $logs; do mkdir -p "$(dirname "$f")" && echo "log" >"$f"; done
 ini_before=$(md5sum <"$ini")
-check "silent uninstall" uninstall "$dir"
-check "... files, class key and entry removed" removed HKCU "$dir"
+check "uninstall in place of the per-user one (exit 0)" uninstall "$udir"
+check "... files, class key and entry removed" removed HKCU "$udir"
 check "... quillbox.ini and the logs left alone" left_alone "$ini_before" $logs
+check "... the all-users one is left alone" equal "$(reg_value "HKLM\\$ENTRY" DisplayVersion)" "$NEW"
 
-# For all users.
-check "silent install for all users" exits 0 wine "$NEW_SETUP" /S /ALLUSERS
-dir=$(reg_value "HKLM\\$ENTRY" InstallLocation)
-check "files, class key and entry in $dir" installed HKLM "$dir" "$NEW"
-[ "$ARCH" = win32 ] || check "... class key not in the 64-bit view" absent "HKLM\\$CLASS" 64
-check "qbhost list finds the driver" driver_found "$dir\\qbhost.exe"
-check "silent uninstall" uninstall "$dir"
+# The uninstaller's own exit codes, on the all-users installation.
+quiet_elevation on
+rm -f "$(log_file)"
+check "uninstall without rights starts itself with runas (exit 5 under Wine)" exits 5 uninstall "$dir" limited
+check "... that run's reason is logged" logged "Removing an installation for all users needs administrator rights, and the run"
+quiet_elevation off
+check "... nothing removed" installed HKLM "$dir" "$NEW"
+
+# Wine registers a per-user type library for the machine, so removing the
+# per-user installation took the machine's away: install again.
+check "reinstall" exits 0 wine "$NEW_SETUP" /S
+check "... type library and $interfaces interface keys registered" equal "$(driver_interfaces HKLM)" "$interfaces"
+echo "not a DLL" >"$(unix_path "$dir")/QboxK4Driver.dll"
+check "uninstall when the DLL does not load (exit 0)" uninstall "$dir"
 check "... files, class key and entry removed" removed HKLM "$dir"
+check "... type library removed" absent "HKLM\\$TYPELIB"
+check "... its $interfaces interface keys removed" equal "$(driver_interfaces HKLM)" 0
+
+check "reinstall" exits 0 wine "$NEW_SETUP" /S
+wine reg delete "HKLM\\$TYPELIB" /reg:32 /f >/dev/null
+helper lock "HKLM\\$CLASS"
+rm -f "$(log_file)"
+check "uninstall with a key gone and one locked: removed, with leftovers (exit 7)" exits 7 uninstall "$dir"
+check "... the locked key is listed, the one gone is not" \
+  logged "with leftovers: HKEY_LOCAL_MACHINE.*DDC012F8-A786-4584-856D-044BC1F49414} could not be removed"
+check "... files and entry removed" files_and_entry_gone HKLM "$dir"
+helper unlock "HKLM\\$CLASS"
 
 # The zip's register.cmd, which picks the 32-bit regsvr32 on 64-bit Windows.
 if [ "$ARCH" = win64 ]; then
   zipdir="$QBOX_WINEPREFIX/drive_c/zip"
   python3 -m zipfile -e "$PACKAGES/QboxK4Driver-$OLD.zip" "$zipdir"
   cmds="C:\\zip\\QboxK4Driver-$OLD"
-  check "register.cmd /all /s" wine cmd /c "$cmds\\register.cmd" /all /s
+  check "register.cmd /s registers for all users" wine cmd /c "$cmds\\register.cmd" /s
   check "... qbhost list finds the driver" driver_found "$cmds\\qbhost.exe"
-  check "unregister.cmd /all /s" wine cmd /c "$cmds\\unregister.cmd" /all /s
+  check "unregister.cmd /s" wine cmd /c "$cmds\\unregister.cmd" /s
   check "... class removed" absent "HKLM\\$CLASS"
-  check "register.cmd /s for the current user" wine cmd /c "$cmds\\register.cmd" /s
+  check "register.cmd /currentuser /s" wine cmd /c "$cmds\\register.cmd" /currentuser /s
   check "... class key in the user's classes" equal "$(reg_value "HKCU\\$CLASS\\InprocServer32" "")" \
     "$cmds\\QboxK4Driver.dll"
-  check "unregister.cmd /s" wine cmd /c "$cmds\\unregister.cmd" /s
+  check "unregister.cmd /currentuser /s" wine cmd /c "$cmds\\unregister.cmd" /currentuser /s
   check "... class removed" absent "HKCU\\$CLASS"
 fi
 
