@@ -2,15 +2,19 @@
 
 #include <chrono>
 #include <functional>
+#include <iostream>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "platform/Text.h"
+#include "tools/qbhost/ConsoleStop.h"
 #include "tools/qbhost/LiveLine.h"
 #include "tools/qbhost/PollWatch.h"
 #include "tools/qbhost/RadioPlace.h"
 #include "tools/qbhost/Reading.h"
 #include "tools/qbhost/SerialPortIO.h"
+#include "tools/qbhost/Transmit.h"
 #include "tools/qbhost/Values.h"
 
 namespace qbhost {
@@ -36,12 +40,17 @@ Failure linkDown(const RadioPlace& place) {
     return Failure("link down: no TCP connection to " + place.where + " (" + place.portSource + ")", kLinkDown);
 }
 
-void requireAnswer(PollWatch::Outcome outcome, const RadioPlace& place) {
-    if (outcome == PollWatch::Outcome::LinkDown) throw linkDown(place);
+std::optional<Failure> unanswered(PollWatch::Outcome outcome, const RadioPlace& place) {
+    if (outcome == PollWatch::Outcome::LinkDown) return linkDown(place);
     if (outcome == PollWatch::Outcome::NoAnswer)
-        throw Failure("no answer from " + place.where + " within " + pollBoundText() +
-                          ": connected, but no complete answer to the poll",
-                      kNoAnswer);
+        return Failure("no answer from " + place.where + " within " + pollBoundText() +
+                           ": connected, but no complete answer to the poll",
+                       kNoAnswer);
+    return std::nullopt;
+}
+
+void requireAnswer(PollWatch::Outcome outcome, const RadioPlace& place) {
+    if (auto failure = unanswered(outcome, place)) throw *failure;
 }
 
 std::string describe(const SetRequest& request) {
@@ -133,8 +142,7 @@ int simple(const Options& options, std::ostream& out) {
     auto rig = boundRig(driver, options);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     LONG hint = 0;
-    if (options.command == "tx") check(rig->Xmit(1, &hint), "Xmit");
-    else if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
+    if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
     else if (options.command == "up") check(rig->TuneFrequency(10, &hint), "TuneFrequency");
     else if (options.command == "down") check(rig->TuneFrequency(-10, &hint), "TuneFrequency");
     else check(rig->ClearRIT(), "ClearRIT");
@@ -143,6 +151,53 @@ int simple(const Options& options, std::ostream& out) {
     watch.start();
     requireAnswer(watch.awaitAnswer(), place);
     return kOk;
+}
+
+// The unkey again on a new link to the slot's saved radio, after the first
+// link could not show it taken: the old rig object goes first, so that the
+// radio sees one link at a time.
+bool unkeyedOnNewLink(const Driver& driver, com::ComPtr<IQbRig>& rig, short slot) {
+    rig.reset();
+    try {
+        rig = driver.networkRig(slot, nullptr);
+        PollWatch watch = realTimeWatch(rig.get());
+        return unkeyConfirmed(rig.get(), watch);
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+int transmitCommand(const Options& options, std::ostream& out) {
+    ConsoleStop stop;
+    RadioFinder finder;
+    Driver driver;
+    auto rig = boundRig(driver, options);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
+    if (stop.requested()) {
+        out << "tx: stopped before keying " << place.where << std::endl;
+        return kOk;
+    }
+    if (!options.hold) out << "tx: keying " << place.where << " for " << decimalText(options.seconds) << " s" << std::endl;
+    PollWatch watch = realTimeWatch(rig.get());
+    const TransmitPlan plan{options.seconds, options.hold, place.where, [&] { return stop.requested(); }};
+    const TransmitResult result = transmit(rig.get(), watch, plan, out);
+    if (options.hold && result.keyed == PollWatch::Outcome::Answered) {
+        out << "tx: " << place.where << " keyed: a poll sent after TX was answered" << std::endl;
+        std::cerr << "qbhost: warning: " << place.where << " is left transmitting (--hold): qbhost rx --slot "
+                  << options.slot << " unkeys it" << std::endl;
+        return kOk;
+    }
+    if (result.stopped) out << "tx: stopped by Ctrl+C" << std::endl;
+    const std::optional<Failure> whileKeyed = unanswered(result.keyed, place);
+    if (result.unkeyed || unkeyedOnNewLink(driver, rig, options.slot)) {
+        out << "tx: unkeyed " << place.where << ": a poll sent after RX was answered" << std::endl;
+        if (whileKeyed) throw *whileKeyed;
+        return kOk;
+    }
+    if (whileKeyed) std::cerr << "qbhost: " << whileKeyed->what() << std::endl;
+    throw Failure("unkey not confirmed: " + place.where + " answered no poll sent after RX within " +
+                      pollBoundText() + ", on its link or a new one: the radio may still be transmitting",
+                  kStillKeyed);
 }
 
 int serial(const Options& options, std::ostream& out) {
@@ -175,7 +230,7 @@ int dialog(const Options&, std::ostream& out) {
 
 int runCommand(const Options& options, std::ostream& out) {
     static const std::map<std::string, std::function<int(const Options&, std::ostream&)>> commands = {
-        {"list", list},     {"poll", poll},   {"set", set},       {"tx", simple},         {"rx", simple},
+        {"list", list},     {"poll", poll},   {"set", set},       {"tx", transmitCommand}, {"rx", simple},
         {"up", simple},     {"down", simple}, {"clear-rit", simple}, {"serial", serial}, {"dialog", dialog},
     };
     return commands.at(options.command)(options, out);
