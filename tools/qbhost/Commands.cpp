@@ -1,21 +1,22 @@
 #include "tools/qbhost/Commands.h"
 
-#include <chrono>
 #include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
-#include <thread>
 
 #include "platform/Text.h"
+#include "settings/Settings.h"
 #include "tools/qbhost/ConsoleStop.h"
 #include "tools/qbhost/LiveLine.h"
 #include "tools/qbhost/PollWatch.h"
 #include "tools/qbhost/RadioPlace.h"
+#include "tools/qbhost/Report.h"
 #include "tools/qbhost/Reading.h"
 #include "tools/qbhost/SerialPortIO.h"
 #include "tools/qbhost/Transmit.h"
 #include "tools/qbhost/Values.h"
+#include "tools/qbhost/Verdict.h"
 
 namespace qbhost {
 namespace {
@@ -28,29 +29,6 @@ std::string bstrText(BSTR text) {
 
 void check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw Failure(std::string(what) + " failed (" + hresultText(hr) + ")", kFailed);
-}
-
-PollWatch realTimeWatch(IQbRig* rig) {
-    return PollWatch(rig, platform::steadyClock(),
-                     [](platform::Nanos duration) { std::this_thread::sleep_for(std::chrono::nanoseconds(duration)); });
-}
-
-Failure linkDown(const RadioPlace& place) {
-    if (place.portSource.empty()) return Failure("link down: " + place.where + " cannot be reached", kLinkDown);
-    return Failure("link down: no TCP connection to " + place.where + " (" + place.portSource + ")", kLinkDown);
-}
-
-std::optional<Failure> unanswered(PollWatch::Outcome outcome, const RadioPlace& place) {
-    if (outcome == PollWatch::Outcome::LinkDown) return linkDown(place);
-    if (outcome == PollWatch::Outcome::NoAnswer)
-        return Failure("no answer from " + place.where + " within " + pollBoundText() +
-                           ": connected, but no complete answer to the poll",
-                       kNoAnswer);
-    return std::nullopt;
-}
-
-void requireAnswer(PollWatch::Outcome outcome, const RadioPlace& place) {
-    if (auto failure = unanswered(outcome, place)) throw *failure;
 }
 
 std::string describe(const SetRequest& request) {
@@ -84,6 +62,12 @@ void setConfirmed(PollWatch& watch, IQbRig* rig, const Options& options, const R
     out << "set confirmed by " << place.where << ": KS, then a poll that agrees" << std::endl;
 }
 
+// A TCP port value that is not a port number, which the driver uses as read.
+void namePortProblem(short slot, std::ostream& out) {
+    const std::string problem = settings::tcpPortProblem(static_cast<unsigned short>(slot));
+    if (!problem.empty()) out << problem << std::endl;
+}
+
 int list(const Options& options, std::ostream& out) {
     Driver driver;
     LONG count = 0;
@@ -105,18 +89,20 @@ int list(const Options& options, std::ostream& out) {
     SHORT saved = 0;
     check(driver.chooser()->GetSavedChoice(0, options.slot, &saved), "GetSavedChoice");
     out << "saved choice for slot " << options.slot << ": " << saved << '\n';
+    for (short slot = 0; slot <= kHighestSlot; ++slot) namePortProblem(slot, out);
     if (choices <= 1) throw Failure("no radio found", kNoRadio);
     return kOk;
 }
 
-com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options) {
+com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options, std::ostream& out) {
+    namePortProblem(options.slot, out);
     return driver.networkRig(options.slot, options.choice ? &*options.choice : nullptr);
 }
 
 int poll(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     PollWatch watch = realTimeWatch(rig.get());
     watch.start();
@@ -127,7 +113,7 @@ int poll(const Options& options, std::ostream& out) {
 int set(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     PollWatch watch = realTimeWatch(rig.get());
     setConfirmed(watch, rig.get(), options, place, out);
@@ -139,7 +125,7 @@ int set(const Options& options, std::ostream& out) {
 int simple(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     LONG hint = 0;
     if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
@@ -171,7 +157,7 @@ int transmitCommand(const Options& options, std::ostream& out) {
     ConsoleStop stop;
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     if (stop.requested()) {
         out << "tx: stopped before keying " << place.where << std::endl;
@@ -232,6 +218,7 @@ int runCommand(const Options& options, std::ostream& out) {
     static const std::map<std::string, std::function<int(const Options&, std::ostream&)>> commands = {
         {"list", list},     {"poll", poll},   {"set", set},       {"tx", transmitCommand}, {"rx", simple},
         {"up", simple},     {"down", simple}, {"clear-rit", simple}, {"serial", serial}, {"dialog", dialog},
+        {"report", writeReport},
     };
     return commands.at(options.command)(options, out);
 }
