@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # Shell helper shared by ./k4 and tools/demo.sh, which source it.
 #
 # logged DESCRIPTION LOG COMMAND...: runs a build step with its output in LOG.
