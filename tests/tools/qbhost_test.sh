@@ -75,6 +75,13 @@ unregistered driver       | 3 | the K4 driver is not registered .* there is no p
 report, unregistered      | 0 | report written: Z:.*.unregistered.QboxK4Driver-report-[0-9]{8}-[0-9]{6}.txt | cd "$WORK/unregistered" && qbhost report
 report names no driver    | 0 | for all users \(32-bit view\): not registered .*Logging is off: LogFileFolder is not set.* none polled: the K4 driver is not registered | cat "$WORK"/unregistered/QboxK4Driver-report-*.txt | tr '\n\r' '  '
 ROWS
+# A per-user registration, which Wine's COM does not read (nor Windows' for
+# an elevated program, which qbhost is under Wine): qbhost names it.
+"$RUN" regsvr32 /s /n /i:user "$BUILD/server/QboxK4Driver.dll"
+run_table <<'ROWS'
+per-user registration     | 3 | not registered .*HKEY_CURRENT_USER.Software.Classes.CLSID.\{DDC012F8-A786-4584-856D-044BC1F49414\} names .*QboxK4Driver.dll.* Install the driver for all users | oneline qbhost list
+ROWS
+"$RUN" regsvr32 /s /u /n /i:user "$BUILD/server/QboxK4Driver.dll"
 "$RUN" regsvr32 /s "$BUILD/server/QboxK4Driver.dll"
 printf '[RIGS]\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT2=9201\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT3=9202\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000\r\nLogFileFolder=C:\\\r\n' \
   >"$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"

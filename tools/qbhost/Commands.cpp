@@ -166,15 +166,22 @@ int transmitCommand(const Options& options, std::ostream& out) {
     if (!options.hold) out << "tx: keying " << place.where << " for " << decimalText(options.seconds) << " s" << std::endl;
     PollWatch watch = realTimeWatch(rig.get());
     const TransmitPlan plan{options.seconds, options.hold, place.where, [&] { return stop.requested(); }};
-    const TransmitResult result = transmit(rig.get(), watch, plan, out);
-    if (options.hold && result.keyed == PollWatch::Outcome::Answered) {
+    TransmitResult result;
+    std::optional<Failure> whileKeyed;
+    try {
+        result = transmit(rig.get(), watch, plan, out);
+        if (auto failure = unanswered(result.keyed, place)) whileKeyed.emplace(*failure);
+    } catch (const std::exception& error) {
+        whileKeyed.emplace(std::string("failed while keyed: ") + error.what(), kFailed);
+        result.unkeyed = unkeyConfirmed(rig.get(), watch);
+    }
+    if (options.hold && !whileKeyed) {
         out << "tx: " << place.where << " keyed: a poll sent after TX was answered" << std::endl;
         std::cerr << "qbhost: warning: " << place.where << " is left transmitting (--hold): qbhost rx --slot "
                   << options.slot << " unkeys it" << std::endl;
         return kOk;
     }
     if (result.stopped) out << "tx: stopped by Ctrl+C" << std::endl;
-    const std::optional<Failure> whileKeyed = unanswered(result.keyed, place);
     if (result.unkeyed || unkeyedOnNewLink(driver, rig, options.slot)) {
         out << "tx: unkeyed " << place.where << ": a poll sent after RX was answered" << std::endl;
         if (whileKeyed) throw *whileKeyed;
