@@ -10,6 +10,8 @@
 #   3. Windows build under Wine: QboxK4Driver.dll registered with regsvr32 in
 #      a throwaway Wine prefix, reached through CoCreateInstance
 #   4. the same over COM5, which the prefix maps to a k4sim pseudo-terminal
+# A half (native: 1-2, Windows: 3-4) that fails is named, the other half
+# still runs, and the script ends with exit code 1.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,19 +63,13 @@ stop_wine_server() {
   SERVER=""
 }
 
-cleanup() {
+stop_all() {
   stop_wine_server
   [ -n "${SIM:-}" ] && stop_terminal_radio
-  rm -rf "$WORK"
+  return 0
 }
 
-run_inside() {
-  WORK=$(mktemp -d /tmp/qbox-e2e.XXXXXX)
-  export QBOX_WINEPREFIX="$WORK/wineprefix"
-  SIM="" SERVER=""
-  trap cleanup EXIT
-  wine() { "$ROOT/tools/wine-run" "$@"; }
-
+native_half() {
   say "native: network rig"
   "$BENCH" "$@"
 
@@ -81,9 +77,14 @@ run_inside() {
   start_terminal_radio native
   "$BENCH" --serial "$PTY" "$@"
   stop_terminal_radio
+}
 
+# tools/wine-run makes the throwaway prefix (32-bit) on its first call; a
+# Wine tool called before, such as winepath, would make a 64-bit one where
+# 64-bit Wine is installed, and every call after would then fail.
+windows_half() {
   say "Windows build under Wine: network rig through COM"
-  wine regsvr32 /s "$(WINEPREFIX="$QBOX_WINEPREFIX" winepath -w "$DLL" 2>/dev/null)"
+  wine regsvr32 /s "$DLL"
   start_wine_server
   wine "$BENCH_EXE" --server-stat "Z:\\proc\\$SERVER\\stat" "$@"
 
@@ -93,6 +94,36 @@ run_inside() {
   wine "$BENCH_EXE" --serial COM5 "$@"
   stop_wine_server
   stop_terminal_radio
+}
+
+# Runs one half in a subshell that stops at its first failing step and
+# cleans up after itself; a failed half is named, and the other still runs.
+run_half() {  # name, function, e2e_bench options...
+  name=$1 half=$2
+  shift 2
+  set +e
+  (
+    set -e
+    SIM="" SERVER=""
+    trap stop_all EXIT
+    "$half" "$@"
+  )
+  status=$?
+  set -e
+  [ "$status" -eq 0 ] && return 0
+  printf '\nbench: the %s half FAILED (exit code %s): its figures are missing or incomplete\n' "$name" "$status" >&2
+  FAILED_HALVES="$FAILED_HALVES $name"
+}
+
+run_inside() {
+  WORK=$(mktemp -d /tmp/qbox-e2e.XXXXXX)
+  export QBOX_WINEPREFIX="$WORK/wineprefix"
+  trap 'rm -rf "$WORK"' EXIT
+  wine() { "$ROOT/tools/wine-run" "$@"; }
+  FAILED_HALVES=""
+  run_half native native_half "$@"
+  run_half Windows windows_half "$@"
+  [ -z "$FAILED_HALVES" ] || { echo "bench: FAILED:$FAILED_HALVES" >&2; exit 1; }
 }
 
 case "${QBOX_E2E_STAGE:-outside}" in

@@ -1,7 +1,9 @@
 // Creates the rig objects the manager hands out, prepared in the order the
 // host relies on: a network rig is bound to its radio first (connecting for
 // up to one second), then given the process log trail, its instance number
-// and its slot. Each returns S_OK with one reference in *rig, or
+// and its slot; a slot's TCP port value that is not a port number is then
+// named in the log ("ELECRAFT_K4_TCP_PORTNUMBER_SLOT1=70000 is not a port:
+// the driver uses 4464"). Each returns S_OK with one reference in *rig, or
 // E_OUTOFMEMORY with *rig untouched.
 #pragma once
 

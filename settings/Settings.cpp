@@ -24,12 +24,20 @@ constexpr DWORD kLogFolderCapacity = 2038;
 
 constexpr const char* kDefaultDiscoveryPort = "9100";
 constexpr int kDefaultTcpPort = 9200;
+constexpr size_t kLongestPortText = 5;  // "65535"
 
 // A radio's id comes from the network: CR or LF in it would add lines (and
 // keys) to the host's file, and NUL would cut it short.
 bool isControlByte(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7F;
+}
+
+// Decimal digits only, from 1 to 65535.
+bool isPortNumber(const std::string& text) {
+    const bool digits = !text.empty() && text.size() <= kLongestPortText &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits && std::stoi(text) >= 1 && std::stoi(text) <= 65535;
 }
 
 template <size_t BufferSize>
@@ -63,6 +71,15 @@ std::string tcpPortKey(unsigned short slot) {
 uint16_t tcpPort(unsigned short slot) {
     const UINT value = GetPrivateProfileIntA(kSection, tcpPortKey(slot).c_str(), kDefaultTcpPort, kFile);
     return static_cast<uint16_t>(value & 0xFFFFu);
+}
+
+std::string tcpPortProblem(unsigned short slot) {
+    const std::string key = tcpPortKey(slot);
+    const std::string text = readText<kTextBuffer>(key.c_str(), "", kFile);
+    const uint16_t used = tcpPort(slot);
+    const bool isDefault = text.empty() && used == kDefaultTcpPort;
+    if (isDefault || isPortNumber(text)) return "";
+    return key + "=" + text + " is not a port: the driver uses " + std::to_string(used);
 }
 
 bool serialRigEnabled() { return GetPrivateProfileIntA(kSection, kSerialEnableKey, 0, kFileUpper) != 0; }

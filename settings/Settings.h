@@ -23,6 +23,11 @@ std::string discoveryPort();
 // default 9200, low 16 bits of the value.
 std::string tcpPortKey(unsigned short slot);
 uint16_t tcpPort(unsigned short slot);
+// The slot's TCP port value named when it is not a port number from 1 to
+// 65535, with the port the driver takes from it:
+// "ELECRAFT_K4_TCP_PORTNUMBER_SLOT1=70000 is not a port: the driver uses 4464".
+// Empty when the value is such a number, or missing or empty (the default).
+std::string tcpPortProblem(unsigned short slot);
 
 // K4onSerialEnable: non-zero offers the serial rig.
 bool serialRigEnabled();

@@ -15,15 +15,20 @@ export QBOX_WINEPREFIX="$DEMO/wineprefix"
 K4SIM=${QBOX_K4SIM:-$BUILD/native-release/tools/k4sim/k4sim}
 
 step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+# shellcheck source=tools/logged.sh
+. "$ROOT/tools/logged.sh"
 
 build() {
   step "building the driver (Windows, i686) and the simulator (Linux)"
   mkdir -p "$BUILD"
-  cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQBOX_BENCH=OFF >"$BUILD/demo-configure.log" 2>&1
-  ninja -C "$BUILD/windows" QboxK4Driver qbhost >"$BUILD/demo-build.log" 2>&1
-  cmake -S "$ROOT" -B "$BUILD/native-release" -G Ninja -DCMAKE_BUILD_TYPE=Release >>"$BUILD/demo-configure.log" 2>&1
-  ninja -C "$BUILD/native-release" k4sim >>"$BUILD/demo-build.log" 2>&1
+  logged "configuring the Windows build" "$BUILD/demo-windows.configure.log" \
+    cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DQBOX_BENCH=OFF
+  logged "building the driver and qbhost" "$BUILD/demo-windows.build.log" \
+    ninja -C "$BUILD/windows" QboxK4Driver qbhost
+  logged "configuring the Linux build" "$BUILD/demo-native.configure.log" \
+    cmake -S "$ROOT" -B "$BUILD/native-release" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  logged "building the simulator" "$BUILD/demo-native.build.log" ninja -C "$BUILD/native-release" k4sim
 }
 
 # Everything below runs inside the private network namespace.

@@ -16,7 +16,13 @@ set -u
 if [ "${QBOX_VETH_INNER:-}" != 1 ]; then
   command -v python3 >/dev/null 2>&1 || { echo "SKIP: the fake radio needs python3"; exit 77; }
   command -v ip >/dev/null 2>&1 || { echo "SKIP: needs ip (iproute2)"; exit 77; }
-  QBOX_VETH_INNER=1 exec unshare -m -n --propagation private sh "$0" "$@"
+  [ "$(id -u)" = 0 ] && QBOX_VETH_INNER=1 exec unshare -m -n --propagation private sh "$0" "$@"
+  # Any other user is root in a user namespace of its own, which cannot
+  # write to the host's /run and /tmp: the test gets a tmpfs over each.
+  QBOX_VETH_INNER=1 QBOX_VETH_OWN_FOLDERS=1 exec unshare -r -m -n --propagation private sh "$0" "$@"
+fi
+if [ "${QBOX_VETH_OWN_FOLDERS:-}" = 1 ]; then
+  mount -t tmpfs qbox-run /run && mount -t tmpfs qbox-tmp /tmp || { echo "FAIL: cannot mount /run and /tmp"; exit 1; }
 fi
 
 near=qbox-near-$$

@@ -50,13 +50,17 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     sim.start();
     ini.set("ELECRAFT_K4_PORTNUMBER", std::to_string(sim.discoveryPort()));
     ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT1", std::to_string(sim.radio(0).port()));
+    // Slot 1's value is no port number; the driver still uses its digits.
+    const std::string port = std::to_string(sim.radio(0).port());
+    ini.set("ELECRAFT_K4_TCP_PORTNUMBER_SLOT2", port + "x");
 
     auto first = createManager();
     auto second = createManager();
-    com::ComPtr<IQbRig> serialA, network, serialB;
+    com::ComPtr<IQbRig> serialA, network, serialB, badPort;
     ASSERT_EQ(first->GetRigObject(1, serialA.receive()), S_OK);
     ASSERT_EQ(chooserOf(second.get())->GetRigObject(0, 1, 0, network.receive()), S_OK);
     ASSERT_EQ(second->GetRigObject(1, serialB.receive()), S_OK);
+    ASSERT_EQ(chooserOf(second.get())->GetRigObject(0, 1, 1, badPort.receive()), S_OK);
 
     LONG hint = 0;
     for (IQbRig* rig : {serialA.get(), network.get(), serialB.get()}) ASSERT_EQ(rig->TuneFrequency(10, &hint), S_OK);
@@ -65,6 +69,7 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     serialA.reset();
     network.reset();
     serialB.reset();
+    badPort.reset();
     first.reset();
     second.reset();
     process::releaseLogTrail();
@@ -80,6 +85,13 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     for (const std::string& line : lines)
         if (line.find("RigBase::TuneFrequency") != std::string::npos) tuners.push_back(writerOf(line));
     EXPECT_EQ(tuners, (std::vector<int>{1, 2, 3}));
+    // Once, by the rig bound with it, after the header (id and milliseconds).
+    std::vector<std::string> portLines;
+    for (const std::string& line : lines)
+        if (line.find("is not a port") != std::string::npos) portLines.push_back(line);
+    ASSERT_EQ(portLines.size(), 1u);
+    EXPECT_EQ(writerOf(portLines[0]), 4);
+    EXPECT_EQ(portLines[0].substr(10), "ELECRAFT_K4_TCP_PORTNUMBER_SLOT2=" + port + "x is not a port: the driver uses " + port);
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return writerOf(line) == 0 && line.find("Discovery Response 127.0.0.1") != std::string::npos;
     }));

@@ -83,6 +83,29 @@ TEST_F(Settings, TcpPortKeepsTheLow16BitsAndNonNumericIsZero) {
     EXPECT_EQ(settings::tcpPort(4), 9200);
 }
 
+// Values the driver takes without complaint are named for the user, with the
+// port they give; numbers from 1 to 65535, and no value at all, are not.
+TEST_F(Settings, TcpPortValuesThatAreNotPortsAreNamedWithThePortUsed) {
+    putRigs("ELECRAFT_K4_TCP_PORTNUMBER_SLOT1=70000\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT2=abc\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT3=0\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT4=9201x\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT5=\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT6=65535\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT7=1\r\n"
+            "ELECRAFT_K4_TCP_PORTNUMBER_SLOT8=065536\r\n");
+    const std::pair<unsigned short, std::string> cases[] = {
+        {0, "ELECRAFT_K4_TCP_PORTNUMBER_SLOT1=70000 is not a port: the driver uses 4464"},
+        {1, "ELECRAFT_K4_TCP_PORTNUMBER_SLOT2=abc is not a port: the driver uses 0"},
+        {2, "ELECRAFT_K4_TCP_PORTNUMBER_SLOT3=0 is not a port: the driver uses 0"},
+        {3, "ELECRAFT_K4_TCP_PORTNUMBER_SLOT4=9201x is not a port: the driver uses 9201"},
+        {4, ""}, {5, ""}, {6, ""},
+        {7, "ELECRAFT_K4_TCP_PORTNUMBER_SLOT8=065536 is not a port: the driver uses 0"},
+        {8, ""},  // no key
+    };
+    for (const auto& [slot, problem] : cases) EXPECT_EQ(settings::tcpPortProblem(slot), problem) << "slot " << slot;
+}
+
 TEST_F(Settings, SerialRigIsEnabledByAnyNonZeroNumber) {
     const std::pair<const char*, bool> cases[] = {{"1", true},   {"7", true},           {"-1", true},
                                                   {"0", false},  {"abc", false},        {"", false},

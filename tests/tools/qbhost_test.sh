@@ -33,10 +33,34 @@ qbhost() { "$RUN" "$BUILD/tools/qbhost/qbhost.exe" "$@"; }
 received() { tr -d '\n' <"$WORK/received.txt"; }
 start_sim() {
   [ -z "$sim" ] || { kill $sim; wait $sim 2>/dev/null; }
-  "$RUN" "$BUILD/tools/k4sim/k4sim.exe" --bind 127.0.0.1 "$@" >"$WORK/k4sim.log" 2>&1 &
+  "$RUN" "$BUILD/tools/k4sim/k4sim.exe" --bind 127.0.0.1 --control 0 "$@" >"$WORK/k4sim.log" 2>&1 &
   sim=$!
   for _ in $(seq 300); do grep -q "k4sim ready" "$WORK/k4sim.log" 2>/dev/null && break; sleep 0.1; done
+  CONTROL=$(sed -n 's/^control tcp=.*:\([0-9]*\).*$/\1/p' "$WORK/k4sim.log" | tr -d '\r')
 }
+# The radio's own transmit state, from k4sim's control port: tx=0 or tx=1.
+radio_tx() {
+  bash -c "exec 3<>/dev/tcp/127.0.0.1/$CONTROL && echo 'state $1' >&3 && read -r line <&3 && echo \"\$line\"" |
+    grep -o 'tx=[01]'
+}
+# qbhost tx in the background: once the radio is keyed, optionally a signal;
+# prints on one line the radio's state while keyed, qbhost's output and the
+# radio's state after qbhost ended, and returns qbhost's exit code.
+keyed_run() {  # signal or "none", qbhost tx options...
+  signal=$1; shift
+  # Not through the qbhost function: the signal must reach Wine's process.
+  "$RUN" "$BUILD/tools/qbhost/qbhost.exe" tx "$@" >"$WORK/tx.out" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do [ "$(radio_tx K4-Alpha)" = tx=1 ] && break; sleep 0.1; done
+  keyed=$(radio_tx K4-Alpha)
+  [ "$signal" = none ] || kill -"$signal" $pid
+  wait $pid; code=$?
+  printf 'while keyed: %s %s after: %s\n' "$keyed" "$(tr '\r\n' '  ' <"$WORK/tx.out")" "$(radio_tx K4-Alpha)"
+  return $code
+}
+# A command's output (stdout and stderr) on one line, and its exit code.
+oneline() { out=$("$@" 2>&1); code=$?; printf '%s\n' "$out" | tr '\n\r' '  '; return $code; }
+report_text() { tr '\n\r' '  ' <"$WORK/report.txt"; }
 cleanup() { WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; rm -rf "$WORK"; }
 trap cleanup EXIT
 
@@ -45,9 +69,21 @@ rm -rf "$QBOX_WINEPREFIX"
 # TCP port: slot 1 (the logger's slot 2) reaches 9201 through its ini key.
 start_sim --radio "name=K4-Alpha,id=K4A001,port=9200,record=$WORK/received.txt" \
   --radio name=K4-Silent,id=K4B002,port=9201,silent
-check "unregistered driver" 3 "not registered: run regsvr32" qbhost list
+mkdir "$WORK/unregistered"
+run_table <<'ROWS'
+unregistered driver       | 3 | the K4 driver is not registered .* there is no per-user registration either.* run the setup program, QboxK4Driver-[0-9.]+-setup.exe, or by hand .*: C:.windows.system32.regsvr32.exe | oneline qbhost list
+report, unregistered      | 0 | report written: Z:.*.unregistered.QboxK4Driver-report-[0-9]{8}-[0-9]{6}.txt | cd "$WORK/unregistered" && qbhost report
+report names no driver    | 0 | for all users \(32-bit view\): not registered .*Logging is off: LogFileFolder is not set.* none polled: the K4 driver is not registered | cat "$WORK"/unregistered/QboxK4Driver-report-*.txt | tr '\n\r' '  '
+ROWS
+# A per-user registration, which Wine's COM does not read (nor Windows' for
+# an elevated program, which qbhost is under Wine): qbhost names it.
+"$RUN" regsvr32 /s /n /i:user "$BUILD/server/QboxK4Driver.dll"
+run_table <<'ROWS'
+per-user registration     | 3 | not registered .*HKEY_CURRENT_USER.Software.Classes.CLSID.\{DDC012F8-A786-4584-856D-044BC1F49414\} names .*QboxK4Driver.dll.* Install the driver for all users | oneline qbhost list
+ROWS
+"$RUN" regsvr32 /s /u /n /i:user "$BUILD/server/QboxK4Driver.dll"
 "$RUN" regsvr32 /s "$BUILD/server/QboxK4Driver.dll"
-printf '[RIGS]\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT2=9201\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT3=9202\r\n' \
+printf '[RIGS]\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT2=9201\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT3=9202\r\nELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000\r\nLogFileFolder=C:\\\r\n' \
   >"$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
 
 run_table <<'ROWS'
@@ -77,7 +113,7 @@ reversed CW by name       | 0 | RX +3525.000 kHz.* CW                        | q
 reversed DATA by number   | 0 | RX +10125.000 kHz.* DATA                     | qbhost set --slot 0 --rx 10125 --mode 9 --seconds 0
 reversed modes were sent  | 0 | FA00003525000;MD7;.*FA00010125000;MD9;       | received
 split set                 | 0 | TX +7012.500 kHz +CW +split on               | qbhost set --slot 0 --rx 7010 --tx 7012.5 --mode CW --seconds 0.3
-tx                        | 0 | tx: sent to K4-Alpha at 127.0.0.1:9200       | qbhost tx --slot 0
+tx                        | 0 | tx: keying K4-Alpha at 127.0.0.1:9200 for 1 s | qbhost tx --slot 0
 rx                        | 0 | rx: sent                                     | qbhost rx --slot 0
 up                        | 0 | up: sent                                     | qbhost up --slot 0
 down                      | 0 | down: sent                                   | qbhost down --slot 0
@@ -85,7 +121,38 @@ clear-rit                 | 0 | clear-rit: sent                              | q
 commands reached radio    | 0 | TX;.*RX;.*UP;.*DN;.*RC;                      | received
 silent radio: no answer   | 7 | no answer from K4-Silent at 127.0.0.1:9201 within 2 s | qbhost poll --slot 1 --choice 2 --seconds 0
 silent radio: set fails   | 8 | set not confirmed: no KS answer from K4-Silent at 127.0.0.1:9201 within 1.5 s | qbhost set --slot 1 --rx 7010
+tx keys, then unkeys      | 0 | while keyed: tx=1 .*tx: unkeyed K4-Alpha at 127.0.0.1:9200: a poll sent after RX was answered +after: tx=0 | keyed_run none --slot 0 --seconds 1
+Ctrl+C unkeys before exit | 0 | while keyed: tx=1 .*tx: stopped by Ctrl\+C +tx: unkeyed K4-Alpha .* after: tx=0 | keyed_run INT --slot 0 --seconds 60
+--hold leaves it keyed    | 0 | keyed: a poll sent after TX was answered +qbhost: warning: K4-Alpha at 127.0.0.1:9200 is left transmitting \(--hold\): qbhost rx --slot 0 unkeys it +after: tx=1 | keyed_run none --slot 0 --hold
+rx unkeys it              | 0 | rx: sent to K4-Alpha.* tx=0 | oneline qbhost rx --slot 0 && radio_tx K4-Alpha
+--hold takes no --seconds | 2 | --hold leaves the radio keyed: it takes no --seconds | qbhost tx --slot 0 --hold --seconds 1
+silent radio: still keyed | 9 | unkey not confirmed: K4-Silent at 127.0.0.1:9201 answered no poll sent after RX within 2 s, on its link or a new one: the radio may still be transmitting | qbhost tx --slot 1 --seconds 0
+list names a bad port     | 0 | ELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000 is not a port: the driver uses 4464 | qbhost list
+poll names a bad port     | 5 | ^ELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000 is not a port: the driver uses 4464 .*no TCP connection to K4-Alpha at 127.0.0.1:4464 | oneline qbhost poll --slot 4 --choice 1 --seconds 0
+report, logger closed     | 0 | report written: .*report.txt | qbhost report --out "$WORK/report.txt"
+report: programs          | 0 | qbhost [0-9.]+, runs elevated \(as administrator\): [a-z]+ +Windows [0-9.]+ build [0-9]+, 32-bit Windows +Wine [0-9] | report_text
+report: registration      | 0 | for all users \(32-bit view\): .*QboxK4Driver.dll, version [0-9.]+, ThreadingModel Apartment +key HKEY_LOCAL_MACHINE.Software.Classes.CLSID.\{DDC012F8 | report_text
+report: settings          | 0 | quillbox.ini, section \[RIGS\] +C:.windows.quillbox.ini .*K4Slot5=K4A001 .*ELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000 is not a port: the driver uses 4464 | report_text
+report: log before load   | 0 | C:.k4logio.log, [0-9]+ bytes, as it was before qbhost loaded the driver; all of it follows: +quillbox k4 driver version .*  1 +[0-9]+ ELECRAFT_K4_TCP_PORTNUMBER_SLOT5=70000 is not a port: the driver uses 4464 | report_text
+report: discovery         | 0 | radios found by discovery .* K4-Alpha, id K4A001, answered from 127.0.0.1 +K4-Silent, id K4B002, answered from 127.0.0.1 | report_text
+report: saved slots polled| 0 | slot 0, K4Slot1=K4A001: +RX +[0-9.]+ kHz .*every poll answered for 5 s +slot 1, K4Slot2=K4B002: +no answer from K4-Silent at 127.0.0.1:9201 .*slot 4, K4Slot5=K4A001: .*4464 | report_text
+report: only saved slots  | 0 | slot 3 not polled | report_text | grep -q "slot 3," && echo "slot 3 polled" || echo "slot 3 not polled"
+report: unwritable        | 6 | cannot write the report to | qbhost report --out "$WORK/no such folder/report.txt"
 ROWS
+
+# A running program that holds the driver (the logger, here a stand-in):
+# the report leaves discovery and polls out and says why. Logging is off.
+sed -i '/^LogFileFolder=/d' "$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
+"$RUN" "$BUILD/tests/installer/hold_dll.exe" "$BUILD/server/QboxK4Driver.dll" 60 >"$WORK/hold.log" 2>&1 &
+holder=$!
+for _ in $(seq 100); do grep -q loaded "$WORK/hold.log" && break; sleep 0.1; done
+run_table <<'ROWS'
+report, driver held       | 0 | report written: .*report.txt | qbhost report --out "$WORK/report.txt"
+report says who holds it  | 0 | radios and polls: left out +another program holds the driver: hold_dll.exe \(process [0-9]+\)\. +The logger must be closed | report_text
+report, logging off       | 0 | Logging is off: LogFileFolder is not set in section \[RIGS\] of C:.windows.quillbox.ini | report_text
+held: nothing polled      | 0 | no polls | report_text | grep -q "slot 0," && echo "polled" || echo "no polls"
+ROWS
+kill $holder; wait $holder 2>/dev/null
 
 # A radio that answers the probe but refuses the TCP link, on the default
 # port (slot 0) and on the port of slot 2's key.

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "DialogDriver.h"
 #include "OwnDesktop.h"
@@ -28,6 +31,12 @@ void pressKey(HWND dialog, WPARAM key) {
   HWND edit = GetDlgItem(dialog, IDC_K4IPADDRESSES);
   PostMessageA(edit, WM_KEYDOWN, key, 1);
   PostMessageA(edit, WM_KEYUP, key, 0xC0000001);
+}
+
+std::string controlClass(HWND control) {
+  char name[32] = {};
+  GetClassNameA(control, name, sizeof name);
+  return name;
 }
 
 std::string letters(size_t count) {
@@ -171,6 +180,51 @@ TEST_F(AddressDialogRun, ActiveWindowOwnsTheDialogAndIsDisabledMeanwhile) {
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(IsWindowEnabled(owner));
   DestroyWindow(owner);
+}
+
+// Each label's text, measured in the dialog's font, fits the label on one
+// line, and every control lies inside the dialog, the buttons below the
+// labels and the edit box. Under Wine the stand-in for the template's font
+// is wider than the template allows for.
+TEST_F(AddressDialogRun, EveryLabelShowsItsWholeTextInsideTheDialog) {
+  struct Control {
+    std::string kind, text;
+    RECT place;
+    int textWidth;
+  };
+  std::vector<Control> controls;
+  RECT client{};
+  EXPECT_EQ(run([&](HWND dialog) {
+              GetClientRect(dialog, &client);
+              for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                Control control{controlClass(child), "", {}, 0};
+                char text[256] = {};
+                GetWindowTextA(child, text, sizeof text);
+                control.text = text;
+                GetWindowRect(child, &control.place);
+                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&control.place), 2);
+                HDC dc = GetDC(child);
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)));
+                SIZE size{};
+                GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+                ReleaseDC(child, dc);
+                control.textWidth = size.cx;
+                controls.push_back(control);
+              }
+              clickButton(dialog, IDCANCEL);
+            }),
+            2);
+  ASSERT_EQ(controls.size(), 6u);
+  LONG lowestAbove = 0;
+  for (const Control& c : controls) {
+    EXPECT_GE(c.place.left, 0) << c.text;
+    EXPECT_LE(c.place.right, client.right) << c.text;
+    EXPECT_LE(c.place.bottom, client.bottom) << c.text;
+    if (c.kind == "Static") EXPECT_LE(c.textWidth, c.place.right - c.place.left) << c.text;
+    if (c.kind != "Button") lowestAbove = std::max(lowestAbove, c.place.bottom);
+  }
+  for (const Control& c : controls)
+    if (c.kind == "Button") EXPECT_GE(c.place.top, lowestAbove) << c.text;
 }
 
 TEST_F(AddressDialogRun, ModuleWithoutTheTemplateGivesMinusOneAndWritesNothing) {

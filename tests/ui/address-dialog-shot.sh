@@ -2,7 +2,7 @@
 # Takes a screenshot of the address dialog as it opens, with a sample
 # address list typed in, and writes it as a PNG cut to the dialog's frame.
 # Under Wine "MS Shell Dlg" is Tahoma, wider than the font Windows uses for
-# it, so the two longer labels wrap in the picture and lose their last words.
+# it: the dialog widens the two longer labels, and itself, to fit their text.
 # Needs what with-display.sh needs, imagemagick (import) and fonts-wine.
 # Usage: address-dialog-shot.sh OUTPUT.png PATH/TO/ui_address_dialog_shot.exe
 set -eu

@@ -1,17 +1,22 @@
 #include "tools/qbhost/Commands.h"
 
-#include <chrono>
 #include <functional>
+#include <iostream>
 #include <map>
-#include <thread>
+#include <optional>
 
 #include "platform/Text.h"
+#include "settings/Settings.h"
+#include "tools/qbhost/ConsoleStop.h"
 #include "tools/qbhost/LiveLine.h"
 #include "tools/qbhost/PollWatch.h"
 #include "tools/qbhost/RadioPlace.h"
+#include "tools/qbhost/Report.h"
 #include "tools/qbhost/Reading.h"
 #include "tools/qbhost/SerialPortIO.h"
+#include "tools/qbhost/Transmit.h"
 #include "tools/qbhost/Values.h"
+#include "tools/qbhost/Verdict.h"
 
 namespace qbhost {
 namespace {
@@ -24,24 +29,6 @@ std::string bstrText(BSTR text) {
 
 void check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw Failure(std::string(what) + " failed (" + hresultText(hr) + ")", kFailed);
-}
-
-PollWatch realTimeWatch(IQbRig* rig) {
-    return PollWatch(rig, platform::steadyClock(),
-                     [](platform::Nanos duration) { std::this_thread::sleep_for(std::chrono::nanoseconds(duration)); });
-}
-
-Failure linkDown(const RadioPlace& place) {
-    if (place.portSource.empty()) return Failure("link down: " + place.where + " cannot be reached", kLinkDown);
-    return Failure("link down: no TCP connection to " + place.where + " (" + place.portSource + ")", kLinkDown);
-}
-
-void requireAnswer(PollWatch::Outcome outcome, const RadioPlace& place) {
-    if (outcome == PollWatch::Outcome::LinkDown) throw linkDown(place);
-    if (outcome == PollWatch::Outcome::NoAnswer)
-        throw Failure("no answer from " + place.where + " within " + pollBoundText() +
-                          ": connected, but no complete answer to the poll",
-                      kNoAnswer);
 }
 
 std::string describe(const SetRequest& request) {
@@ -75,6 +62,12 @@ void setConfirmed(PollWatch& watch, IQbRig* rig, const Options& options, const R
     out << "set confirmed by " << place.where << ": KS, then a poll that agrees" << std::endl;
 }
 
+// A TCP port value that is not a port number, which the driver uses as read.
+void namePortProblem(short slot, std::ostream& out) {
+    const std::string problem = settings::tcpPortProblem(static_cast<unsigned short>(slot));
+    if (!problem.empty()) out << problem << std::endl;
+}
+
 int list(const Options& options, std::ostream& out) {
     Driver driver;
     LONG count = 0;
@@ -96,18 +89,20 @@ int list(const Options& options, std::ostream& out) {
     SHORT saved = 0;
     check(driver.chooser()->GetSavedChoice(0, options.slot, &saved), "GetSavedChoice");
     out << "saved choice for slot " << options.slot << ": " << saved << '\n';
+    for (short slot = 0; slot <= kHighestSlot; ++slot) namePortProblem(slot, out);
     if (choices <= 1) throw Failure("no radio found", kNoRadio);
     return kOk;
 }
 
-com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options) {
+com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options, std::ostream& out) {
+    namePortProblem(options.slot, out);
     return driver.networkRig(options.slot, options.choice ? &*options.choice : nullptr);
 }
 
 int poll(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     PollWatch watch = realTimeWatch(rig.get());
     watch.start();
@@ -118,7 +113,7 @@ int poll(const Options& options, std::ostream& out) {
 int set(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     PollWatch watch = realTimeWatch(rig.get());
     setConfirmed(watch, rig.get(), options, place, out);
@@ -130,11 +125,10 @@ int set(const Options& options, std::ostream& out) {
 int simple(const Options& options, std::ostream& out) {
     RadioFinder finder;
     Driver driver;
-    auto rig = boundRig(driver, options);
+    auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     LONG hint = 0;
-    if (options.command == "tx") check(rig->Xmit(1, &hint), "Xmit");
-    else if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
+    if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
     else if (options.command == "up") check(rig->TuneFrequency(10, &hint), "TuneFrequency");
     else if (options.command == "down") check(rig->TuneFrequency(-10, &hint), "TuneFrequency");
     else check(rig->ClearRIT(), "ClearRIT");
@@ -143,6 +137,60 @@ int simple(const Options& options, std::ostream& out) {
     watch.start();
     requireAnswer(watch.awaitAnswer(), place);
     return kOk;
+}
+
+// The unkey again on a new link to the slot's saved radio, after the first
+// link could not show it taken: the old rig object goes first, so that the
+// radio sees one link at a time.
+bool unkeyedOnNewLink(const Driver& driver, com::ComPtr<IQbRig>& rig, short slot) {
+    rig.reset();
+    try {
+        rig = driver.networkRig(slot, nullptr);
+        PollWatch watch = realTimeWatch(rig.get());
+        return unkeyConfirmed(rig.get(), watch);
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+int transmitCommand(const Options& options, std::ostream& out) {
+    ConsoleStop stop;
+    RadioFinder finder;
+    Driver driver;
+    auto rig = boundRig(driver, options, out);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
+    if (stop.requested()) {
+        out << "tx: stopped before keying " << place.where << std::endl;
+        return kOk;
+    }
+    if (!options.hold) out << "tx: keying " << place.where << " for " << decimalText(options.seconds) << " s" << std::endl;
+    PollWatch watch = realTimeWatch(rig.get());
+    const TransmitPlan plan{options.seconds, options.hold, place.where, [&] { return stop.requested(); }};
+    TransmitResult result;
+    std::optional<Failure> whileKeyed;
+    try {
+        result = transmit(rig.get(), watch, plan, out);
+        if (auto failure = unanswered(result.keyed, place)) whileKeyed.emplace(*failure);
+    } catch (const std::exception& error) {
+        whileKeyed.emplace(std::string("failed while keyed: ") + error.what(), kFailed);
+        result.unkeyed = unkeyConfirmed(rig.get(), watch);
+    }
+    if (options.hold && !whileKeyed) {
+        out << "tx: " << place.where << " keyed: a poll sent after TX was answered" << std::endl;
+        std::cerr << "qbhost: warning: " << place.where << " is left transmitting (--hold): qbhost rx --slot "
+                  << options.slot << " unkeys it" << std::endl;
+        return kOk;
+    }
+    if (result.stopped) out << "tx: stopped by Ctrl+C" << std::endl;
+    if (result.unkeyed || unkeyedOnNewLink(driver, rig, options.slot)) {
+        out << "tx: unkeyed " << place.where << ": a poll sent after RX was answered" << std::endl;
+        if (whileKeyed) throw *whileKeyed;
+        return kOk;
+    }
+    if (whileKeyed) std::cerr << "qbhost: " << whileKeyed->what() << std::endl;
+    throw Failure("unkey not confirmed: " + place.where + " answered no poll sent after RX within " +
+                      pollBoundText() + ", on its link or a new one: the radio may still be transmitting",
+                  kStillKeyed);
 }
 
 int serial(const Options& options, std::ostream& out) {
@@ -175,8 +223,9 @@ int dialog(const Options&, std::ostream& out) {
 
 int runCommand(const Options& options, std::ostream& out) {
     static const std::map<std::string, std::function<int(const Options&, std::ostream&)>> commands = {
-        {"list", list},     {"poll", poll},   {"set", set},       {"tx", simple},         {"rx", simple},
+        {"list", list},     {"poll", poll},   {"set", set},       {"tx", transmitCommand}, {"rx", simple},
         {"up", simple},     {"down", simple}, {"clear-rit", simple}, {"serial", serial}, {"dialog", dialog},
+        {"report", writeReport},
     };
     return commands.at(options.command)(options, out);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/qbhost/Registration.h"
+
 namespace qbhost {
 
 std::string hresultText(HRESULT hr) {
@@ -16,8 +18,14 @@ Driver::Driver() {
     const HRESULT hr = CoCreateInstance(CLSID_RigManager, nullptr, CLSCTX_INPROC_SERVER, IID_IRigManager3,
                                         reinterpret_cast<void**>(manager_.receive()));
     if (hr == REGDB_E_CLASSNOTREG)
-        throw Failure("the K4 driver is not registered: run regsvr32 QboxK4Driver.dll", kNotRegistered);
-    if (FAILED(hr)) throw Failure("the K4 driver could not be created (" + hresultText(hr) + ")", kFailed);
+        throw Failure("the K4 driver is not registered" + notRegisteredHint(findRegistrations(), runsElevated()),
+                      kNotRegistered);
+    if (FAILED(hr)) {
+        std::string registered = registrationLines(findRegistrations());
+        registered.pop_back();
+        throw Failure("the K4 driver could not be created (" + hresultText(hr) + "); it is registered\n" + registered,
+                      kFailed);
+    }
     const HRESULT query = manager_->QueryInterface(IID_IRadioChooser, reinterpret_cast<void**>(chooser_.receive()));
     if (FAILED(query)) throw Failure("the K4 driver offers no radio chooser (" + hresultText(query) + ")", kFailed);
 }

@@ -26,6 +26,7 @@ enum ExitCode {
     kFailed = 6,
     kNoAnswer = 7,
     kNotConfirmed = 8,
+    kStillKeyed = 9,
 };
 
 // COM for this thread (a single-threaded apartment, as the logger uses) and

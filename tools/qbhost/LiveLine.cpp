@@ -1,6 +1,7 @@
 #include "tools/qbhost/LiveLine.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include "platform/Console.h"
 #include "tools/qbhost/Values.h"
@@ -15,8 +16,8 @@ std::string formatReading(const RigReading& r) {
 }
 
 PollWatch::Outcome showLive(PollWatch& watch, IQbRig* rig, double seconds, const std::string& where,
-                            std::ostream& out) {
-    const bool console = platform::isConsole(stdout);
+                            std::ostream& out, const std::function<bool()>& stop) {
+    const bool console = &out == &std::cout && platform::isConsole(stdout);
     const platform::Nanos end = watch.now() + static_cast<platform::Nanos>(seconds * 1e9);
     std::string shown;
     PollWatch::Outcome outcome;
@@ -28,7 +29,7 @@ PollWatch::Outcome showLive(PollWatch& watch, IQbRig* rig, double seconds, const
         else if (line != shown) out << line << std::endl;
         shown = line;
         watch.rest();
-    } while (watch.now() < end);
+    } while (watch.now() < end && !(stop && stop()));
     if (console && !shown.empty()) out << '\n';
     return outcome;
 }

@@ -2,6 +2,7 @@
 // again only when it changes into a pipe or file.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -15,8 +16,10 @@ std::string formatReading(const RigReading& reading);
 
 // Shows the answer of the poll in flight and of every poll after it for the
 // given time, each line ending in `where`; stops at the first poll that is
-// not answered in time or finds the link down.
+// not answered in time or finds the link down, and after an answered poll
+// once `stop` (when given) returns true. The line is rewritten in place only
+// on qbhost's own console output.
 PollWatch::Outcome showLive(PollWatch& watch, IQbRig* rig, double seconds, const std::string& where,
-                            std::ostream& out);
+                            std::ostream& out, const std::function<bool()>& stop = {});
 
 }  // namespace qbhost

@@ -13,9 +13,11 @@ const char* const kUsageText =
     "       qbhost poll --slot S [--choice N] [--seconds T]\n"
     "       qbhost set --slot S [--choice N] --rx KHZ [--tx KHZ] [--mode M]\n"
     "                  [--seconds T]\n"
-    "       qbhost tx|rx|up|down|clear-rit --slot S [--choice N]\n"
+    "       qbhost tx --slot S [--choice N] [--seconds T | --hold]\n"
+    "       qbhost rx|up|down|clear-rit --slot S [--choice N]\n"
     "       qbhost serial COMn [--rx KHZ [--tx KHZ] [--mode M]] [--seconds T]\n"
     "       qbhost dialog\n"
+    "       qbhost report [--out FILE]\n"
     "       qbhost --help | -h | --version\n"
     "\n"
     "  list    the driver's rigs, the radios discovery found, the slot's saved choice\n"
@@ -24,9 +26,15 @@ const char* const kUsageText =
     "          every poll must be answered within 2 s\n"
     "  set     set RX, TX (split when it differs from RX) and mode (default USB);\n"
     "          done only when the radio confirms it (KS) and its next poll agrees\n"
-    "  tx, rx  key, unkey; up, down: VFO A one step; clear-rit: clear the RIT\n"
+    "  tx      key for T seconds (default 1), then unkey, also on Ctrl+C or an\n"
+    "          error; done only when a poll sent after the unkey is answered.\n"
+    "          --hold leaves the radio transmitting (qbhost rx unkeys it)\n"
+    "  rx      unkey; up, down: VFO A one step; clear-rit: clear the RIT\n"
     "  serial  the serial rig over a real COM port, optionally set first, polled\n"
     "  dialog  the remote-address dialog (choice 0)\n"
+    "  report  write QboxK4Driver-report-<date>-<time>.txt (or FILE) for a support\n"
+    "          request: versions, registration, settings, the log; with the\n"
+    "          logger closed also the radios found and a 5 s poll of saved slots\n"
     "\n"
     "  S    slot 0 to 11, the logger's slot S+1. Its keys in quillbox.ini, section\n"
     "       RIGS: K4Slot<S+1> (the saved radio) and the TCP port (default 9200)\n"
@@ -38,7 +46,8 @@ const char* const kUsageText =
     "\n"
     "exit codes: 0 done, 2 usage, 3 driver not registered, 4 no radio found,\n"
     "            5 link down, 6 other failure, 7 no answer from the radio,\n"
-    "            8 set not confirmed\n";
+    "            8 set not confirmed, 9 unkey not confirmed: the radio may\n"
+    "            still be transmitting\n";
 
 namespace {
 
@@ -47,14 +56,18 @@ const std::map<std::string, std::set<std::string>> kCommands = {
     {"list", {"--refresh", "--slot"}},
     {"poll", {"--slot", "--choice", "--seconds"}},
     {"set", {"--slot", "--choice", "--rx", "--tx", "--mode", "--seconds"}},
-    {"tx", {"--slot", "--choice"}},
+    {"tx", {"--slot", "--choice", "--seconds", "--hold"}},
     {"rx", {"--slot", "--choice"}},
     {"up", {"--slot", "--choice"}},
     {"down", {"--slot", "--choice"}},
     {"clear-rit", {"--slot", "--choice"}},
     {"serial", {"--rx", "--tx", "--mode", "--seconds"}},
     {"dialog", {}},
+    {"report", {"--out"}},
 };
+
+// How long each command shows the radio unless --seconds says otherwise.
+double defaultSeconds(const std::string& command) { return command == "tx" ? 1.0 : 3.0; }
 
 // Stores one option's value; false (with *error filled) when it is bad.
 bool applyValue(const std::string& flag, const std::string& text, Options* options, std::string* error) {
@@ -67,6 +80,10 @@ bool applyValue(const std::string& flag, const std::string& text, Options* optio
     if (flag == "--seconds") return store(parseSeconds(text, error), options->seconds);
     if (flag == "--rx") return store(parseKhz(flag, text, error), options->rxKhz);
     if (flag == "--tx") return store(parseKhz(flag, text, error), options->txKhz);
+    if (flag == "--out") {
+        options->out = text;
+        return true;
+    }
     return store(parseMode(text, error), options->mode);
 }
 
@@ -79,8 +96,8 @@ bool parseFlags(const std::vector<std::string>& args, size_t i, Options* options
                                               : "unexpected \"" + flag + "\"";
             return false;
         }
-        if (flag == "--refresh") {
-            options->refresh = true;
+        if (flag == "--refresh" || flag == "--hold") {
+            (flag == "--hold" ? options->hold : options->refresh) = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -114,6 +131,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         return std::nullopt;
     }
     options.command = args[0];
+    options.seconds = defaultSeconds(options.command);
     size_t i = 1;
     if (options.command == "serial") {
         if (args.size() < 2 || args[1].rfind("--", 0) == 0) {
@@ -123,6 +141,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         options.port = args[i++];
     }
     if (!parseFlags(args, i, &options, error) || !checkCombination(options, error)) return std::nullopt;
+    if (options.hold && given("--seconds")) {
+        *error = "--hold leaves the radio keyed: it takes no --seconds";
+        return std::nullopt;
+    }
     return options;
 }
 

@@ -8,15 +8,17 @@
 namespace qbhost {
 
 struct Options {
-    std::string command;          // list, poll, set, tx, rx, up, down, clear-rit, serial, dialog, help, version
+    std::string command;          // list, poll, set, tx, rx, up, down, clear-rit, serial, dialog, report, help, version
     bool refresh = false;         // list --refresh: start a new discovery run first
+    bool hold = false;            // tx --hold: leave the radio keyed
     short slot = 0;               // --slot S
     std::optional<short> choice;  // --choice N; the slot's saved choice when absent
-    double seconds = 3.0;         // --seconds: how long poll shows the live line
+    double seconds = 3.0;         // --seconds: how long poll shows the live line (tx: stays keyed, default 1)
     std::optional<double> rxKhz;  // --rx KHZ
     std::optional<double> txKhz;  // --tx KHZ (split when it differs from --rx)
     short mode = 2;               // --mode M, the driver's mode number (USB unless given)
     std::string port;             // serial COMn
+    std::string out;              // report --out FILE
 };
 
 // Parses argv; on a usage error returns nothing and fills *error.

@@ -31,6 +31,20 @@ void PollWatch::start() {
 
 PollWatch::Outcome PollWatch::awaitAnswer() { return await(pollSentAt_, rigtiming::kPollTimeout); }
 
+PollWatch::Outcome PollWatch::awaitAnswerSince(platform::Nanos since) {
+    // The driver ends a poll in flight within its bound of the poll's start,
+    // which came before `since`; a poll sent after `since` is read from the
+    // clock after at least one pause.
+    const platform::Nanos waitOut = rigtiming::kPollTimeout + kQuietDelay;
+    while (pollSentAt_ <= since) {
+        if (!checkWhileHinted()) return Outcome::LinkDown;
+        const platform::Nanos launchedAt = clock_();
+        if (launch()) pollSentAt_ = launchedAt;
+        else if (rigtiming::hasElapsed(clock_(), since, waitOut)) return Outcome::NoAnswer;
+    }
+    return awaitAnswer();
+}
+
 PollWatch::Outcome PollWatch::awaitConfirmation(platform::Nanos setAt) {
     return await(setAt, rigtiming::kSetTimeout);
 }

@@ -33,6 +33,11 @@ public:
     // Waits for the answer to the poll in flight; once it is complete the
     // next poll is already on its way.
     Outcome awaitAnswer();
+    // Waits for the answer to a poll sent at or after `since` (read before a
+    // command): a poll in flight from before is first waited out, until its
+    // answer is complete or the driver drops it at its poll bound, and only
+    // then is the next poll sent.
+    Outcome awaitAnswerSince(platform::Nanos since);
     // Waits for the confirmation of a Set made at `setAt` (read before the
     // Set) on a rig that had no poll pending; once it is confirmed a poll is
     // on its way.

@@ -5,6 +5,7 @@
 #include "com/ComPtr.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
+#include "tools/qbhost/Station.h"
 
 namespace qbhost {
 namespace {
@@ -18,13 +19,6 @@ std::string radioName(IQbRig* rig) {
     std::string text = platform::ansiFromBstr(name);
     SysFreeString(name);
     return text.empty() ? "the radio" : text;
-}
-
-// The INI file as the driver's private-profile calls resolve it.
-std::string iniPath() {
-    char folder[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    return (length > 0 && length < MAX_PATH ? std::string(folder) + "\\" : std::string()) + settings::kFile;
 }
 
 std::string portSource(short slot) {

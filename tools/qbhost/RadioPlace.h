@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "com/Interfaces.h"
 #include "discovery/Discovery.h"
@@ -32,6 +33,8 @@ public:
     // The radio a network rig for the slot was bound to: the slot's saved
     // radio, which binding a choice saves.
     RadioPlace networkPlace(IQbRig* rig, short slot);
+    // Every radio that answered, with the address its answer came from.
+    std::vector<K4Ip::Discovered> radios() { return discovery_.discovered(); }
 
 private:
     K4Ip::Discovery discovery_;

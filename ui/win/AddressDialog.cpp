@@ -14,6 +14,7 @@
 
 #include "settings/Settings.h"
 #include "ui/AddressDialogIds.h"
+#include "ui/win/FitLabels.h"
 
 namespace {
 
@@ -46,6 +47,11 @@ void storeEnteredAddresses(HWND dialog) {
 
 INT_PTR CALLBACK handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
+    try {
+      fitLabelsToText(dialog);
+    } catch (...) {
+      // The labels keep the template's size.
+    }
     showStoredAddresses(dialog);
     return TRUE;  // focus goes to the first tab-stop control
   }
