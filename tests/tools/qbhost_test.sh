@@ -143,12 +143,12 @@ ROWS
 # A running program that holds the driver (the logger, here a stand-in):
 # the report leaves discovery and polls out and says why. Logging is off.
 sed -i '/^LogFileFolder=/d' "$QBOX_WINEPREFIX/drive_c/windows/quillbox.ini"
-"$RUN" "$BUILD/tests/installer/hold_dll.exe" "$BUILD/server/QboxK4Driver.dll" 60 >"$WORK/hold.log" 2>&1 &
+"$RUN" "$BUILD/tests/installer/setup_helper.exe" hold "$BUILD/server/QboxK4Driver.dll" 60 >"$WORK/hold.log" 2>&1 &
 holder=$!
 for _ in $(seq 100); do grep -q loaded "$WORK/hold.log" && break; sleep 0.1; done
 run_table <<'ROWS'
 report, driver held       | 0 | report written: .*report.txt | qbhost report --out "$WORK/report.txt"
-report says who holds it  | 0 | radios and polls: left out +another program holds the driver: hold_dll.exe \(process [0-9]+\)\. +The logger must be closed | report_text
+report says who holds it  | 0 | radios and polls: left out +another program holds the driver: setup_helper.exe \(process [0-9]+\)\. +The logger must be closed | report_text
 report, logging off       | 0 | Logging is off: LogFileFolder is not set in section \[RIGS\] of C:.windows.quillbox.ini | report_text
 held: nothing polled      | 0 | no polls | report_text | grep -q "slot 0," && echo "polled" || echo "no polls"
 ROWS
