@@ -302,11 +302,11 @@ TEST_F(DiscoveryProbe, AnEndedLookupIsProbedByTheCurrentRunAtItsPort) {
     EXPECT_EQ(probes(2).size(), 2u) << "both names, at the radio's port";
 
     ASSERT_TRUE(discovery->start());
+    ASSERT_TRUE(probeOfRun());
     ini.erase(kAddressesKey);
     ASSERT_TRUE(discovery->start());
+    ASSERT_TRUE(probeOfRun());
     ASSERT_EQ(manual.jobs.size(), 4u);
-    ASSERT_TRUE(probeOfRun());
-    ASSERT_TRUE(probeOfRun());
     manual.jobs[2]();
     EXPECT_FALSE(radio.receive(std::chrono::milliseconds(200))) << "a name the list no longer holds";
 }
