@@ -5,6 +5,7 @@
 #include <exception>
 #include <thread>
 
+#include "discovery/Response.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
 #include "settings/Settings.h"

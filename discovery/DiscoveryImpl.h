@@ -24,7 +24,6 @@
 #include "discovery/Discovered.h"
 #include "discovery/LocalUdpEndpoint.h"
 #include "discovery/RemoteNames.h"
-#include "discovery/Response.h"
 #include "discovery/Targets.h"
 #include "platform/DetachedThread.h"
 #include "platform/SteadyClock.h"
