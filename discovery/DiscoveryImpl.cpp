@@ -1,12 +1,11 @@
 #include "discovery/DiscoveryImpl.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <thread>
 
-#include "discovery/RemoteProbes.h"
 #include "discovery/Response.h"
-#include "discovery/Targets.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
 #include "settings/Settings.h"
@@ -18,10 +17,22 @@ namespace {
 const char kProbe[] = "findk4";
 const char kResponseLabel[] = "Discovery Response ";
 constexpr int kLogId = 0;
+
+// The log entry's message for an answer: the label and the sender's address,
+// and for an answer that is not listed, why.
+std::string responseMessage(const boost::asio::ip::udp::endpoint& from, Rejection rejection) {
+    std::string message = kResponseLabel + from.address().to_string();
+    if (rejection != Rejection::none) message += std::string(" ignored (") + rejectionText(rejection) + ")";
+    return message;
+}
 }  // namespace
 
-DiscoveryImpl::DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock, Sleep sleep, NameLookup lookup)
-    : log_(std::move(log)), clock_(std::move(clock)), sleep_(std::move(sleep)), lookup_(std::move(lookup)) {}
+DiscoveryImpl::DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock, Sleep sleep, NameLookup lookup,
+                             ThreadStarter startThread)
+    : log_(log),
+      clock_(clock),
+      sleep_(std::move(sleep)),
+      names_(std::make_shared<RemoteNames>(std::move(lookup), std::move(startThread), clock, log)) {}
 
 DiscoveryImpl::~DiscoveryImpl() { stop(); }
 
@@ -35,22 +46,25 @@ bool DiscoveryImpl::start() {
         // joined must not reach the new list.
         stop();
         clearRadios();
-        const std::string addresses = settings::remoteAddresses();
         const std::string port = settings::discoveryPort();
+        const RemoteEntries remotes = sortRemoteEntries(settings::remoteAddresses());
         sender_ = std::make_shared<UdpSender>();
-        LocalUdpEndpoint broadcasts;
+        LocalUdpEndpoint atOnce;
+        std::optional<unsigned short> remotePort;
         sender_->withResolver([&](boost::asio::ip::udp::resolver& resolver) {
-            appendBroadcastTargets(broadcasts, platform::localIpv4Addresses(), port, resolver);
+            appendBroadcastTargets(atOnce, platform::localIpv4Addresses(), port, resolver);
+            remotePort = portNumber(port, resolver);
         });
+        if (remotePort) appendAddressTargets(atOnce, remotes.addresses, *remotePort);
         auto self = shared_from_this();
         sender_->start([self](const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from) {
             self->onResponse(data, length, from);
         });
         const auto probe = std::make_shared<std::vector<char>>(kProbe, kProbe + sizeof kProbe - 1);
-        // The broadcasts are queued first, so they go out before any remote
-        // address and never wait for a name lookup.
-        sender_->send(probe, broadcasts);
-        probeRemoteAddresses(sender_, probe, addresses, port, lookup_);
+        // Broadcasts and numeric addresses are queued first, so they go out
+        // before any name and never wait for a lookup.
+        sender_->send(probe, atOnce);
+        names_->beginRun(sender_, probe, remotePort, remotes.names);
         const platform::Nanos now = clock_();
         std::lock_guard<std::mutex> lock(mutex_);
         lastStart_ = now;
@@ -60,15 +74,25 @@ bool DiscoveryImpl::start() {
     }
 }
 
+platform::Nanos DiscoveryImpl::settleEnd(platform::Nanos start, const LookupProgress& lookups, platform::Nanos now) {
+    const platform::Nanos cutoff = start + kLookupAllowance;
+    if (lookups.pending > 0 && now < cutoff) return std::max(start, now) + kSettleTime;
+    const platform::Nanos lastEnd = lookups.pending > 0 ? cutoff : std::min(lookups.lastEnd.value_or(start), cutoff);
+    return std::max(start, lastEnd) + kSettleTime;
+}
+
 std::vector<Discovered> DiscoveryImpl::discovered() {
-    std::optional<platform::Nanos> lastStart;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        lastStart = lastStart_;
-    }
-    if (lastStart) {
-        const platform::Nanos deadline = *lastStart + kSettleTime;
-        for (platform::Nanos now = clock_(); now < deadline; now = clock_()) sleep_(deadline - now);
+    for (;;) {
+        std::optional<platform::Nanos> lastStart;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            lastStart = lastStart_;
+        }
+        if (!lastStart) break;
+        const platform::Nanos now = clock_();
+        const platform::Nanos end = settleEnd(*lastStart, names_->progress(), now);
+        if (now >= end) break;
+        sleep_(end - now);
     }
     std::vector<Discovered> radios;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -83,12 +107,15 @@ void DiscoveryImpl::stop() {
     sender_.reset();
 }
 
+// Every datagram is logged before its record is stored, with the reason
+// when it is not listed.
 void DiscoveryImpl::onResponse(const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from) {
-    if (log_ && log_->isOpen())
-        log_->writeData(kLogId, kResponseLabel + from.address().to_string(), data, length, true);
-    auto fields = parseResponse(data, length);
-    if (!fields) return;
-    insert(std::make_shared<const DiscoveredImpl>(from, fields->name, fields->info, fields->id));
+    auto parsed = parseResponse(data, length);
+    if (parsed.fields && !hasRoomFor(parsed.fields->id)) parsed.rejection = Rejection::listFull;
+    if (log_ && log_->isOpen()) log_->writeData(kLogId, responseMessage(from, parsed.rejection), data, length, true);
+    if (parsed.rejection != Rejection::none) return;
+    const auto& fields = *parsed.fields;
+    insert(std::make_shared<const DiscoveredImpl>(from, fields.name, fields.info, fields.id));
 }
 
 void DiscoveryImpl::clearRadios() {
@@ -96,14 +123,19 @@ void DiscoveryImpl::clearRadios() {
     radios_.clear();
 }
 
+bool DiscoveryImpl::roomFor(const std::string& id) const {
+    return radios_.size() < kMaxDiscoveredRadios || radios_.count(id) != 0;
+}
+
+bool DiscoveryImpl::hasRoomFor(const std::string& id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return roomFor(id);
+}
+
 void DiscoveryImpl::insert(std::shared_ptr<const DiscoveredImpl> radio) {
     const std::string id = radio->id;
     std::lock_guard<std::mutex> lock(mutex_);
-    auto found = radios_.find(id);
-    if (found != radios_.end())
-        found->second = std::move(radio);
-    else if (radios_.size() < kMaxDiscoveredRadios)
-        radios_.emplace(id, std::move(radio));
+    if (roomFor(id)) radios_[id] = std::move(radio);
 }
 
 }  // namespace K4Ip

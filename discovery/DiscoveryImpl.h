@@ -1,14 +1,14 @@
 // The discovery service: each start begins a new run (a UdpSender with its
-// own thread) that sends the probe "findk4" to the broadcast address of every
-// local subnet at once and to each remote address once it has been looked up
-// (RemoteProbes), and records every well-formed answer in radios_, keyed by
-// the radio's id.
+// own thread) that sends the probe "findk4" at once to the broadcast address
+// of every local subnet and to every remote entry that is an IPv4 address,
+// and to each remote name once it has been looked up (RemoteNames); it
+// records every well-formed answer in radios_, keyed by the radio's id.
 //
 // Concurrency: the owner's thread calls start, discovered and stop and never
-// waits for a name lookup; the run's thread calls onResponse; the lookup
-// thread of a run only hands endpoints to that run. mutex_ guards radios_ and
-// lastStart_ and is never held while sleeping or stopping a run; onResponse
-// takes it only to insert a finished record.
+// waits for a name lookup itself; the run's thread calls onResponse; lookup
+// threads only hand addresses to the current run through names_. mutex_
+// guards radios_ and lastStart_ and is never held while sleeping, logging or
+// stopping a run; onResponse takes it only to insert a finished record.
 #pragma once
 
 #include <functional>
@@ -23,7 +23,9 @@
 
 #include "discovery/Discovered.h"
 #include "discovery/LocalUdpEndpoint.h"
+#include "discovery/RemoteNames.h"
 #include "discovery/Targets.h"
+#include "platform/DetachedThread.h"
 #include "platform/SteadyClock.h"
 
 class LogTrail;
@@ -37,11 +39,16 @@ public:
     // Sleeps for the given number of nanoseconds.
     using Sleep = std::function<void(platform::Nanos)>;
 
-    // discovered() waits until this long after the last start.
+    // discovered() waits until this long after the later of the last start
+    // and the end of that run's last name lookup ...
     static constexpr platform::Nanos kSettleTime = 500'000'000;
+    // ... where a lookup still under way this long after the start counts
+    // as ended then, so that discovered() never waits more than 1.5 s.
+    static constexpr platform::Nanos kLookupAllowance = 1'000'000'000;
 
     explicit DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock = platform::steadyClock(),
-                           Sleep sleep = realSleep, NameLookup lookup = systemNameLookup());
+                           Sleep sleep = realSleep, NameLookup lookup = systemNameLookup(),
+                           ThreadStarter startThread = platform::runDetached);
     ~DiscoveryImpl();
     DiscoveryImpl(const DiscoveryImpl&) = delete;
     DiscoveryImpl& operator=(const DiscoveryImpl&) = delete;
@@ -55,7 +62,14 @@ public:
 
 private:
     static void realSleep(platform::Nanos duration);
+    // When discovered() may return, or the earliest it may, while a lookup
+    // of the run that started at `start` is under way.
+    static platform::Nanos settleEnd(platform::Nanos start, const LookupProgress& lookups, platform::Nanos now);
     void clearRadios();
+    // A radio fits the list when its id is listed or the list is not full;
+    // roomFor expects mutex_ held, hasRoomFor takes it.
+    bool roomFor(const std::string& id) const;
+    bool hasRoomFor(const std::string& id);
     void insert(std::shared_ptr<const DiscoveredImpl> radio);
 
     std::mutex mutex_;
@@ -65,7 +79,7 @@ private:
     const std::shared_ptr<LogTrail> log_;
     const platform::Clock clock_;
     const Sleep sleep_;
-    const NameLookup lookup_;
+    const std::shared_ptr<RemoteNames> names_;
 };
 
 }  // namespace K4Ip

@@ -15,8 +15,26 @@ struct ResponseFields {
     std::string id;
 };
 
-// The fields of a well-formed answer; nothing when the tag is not exactly
-// "k4", the count of ':' is not three, or the name or the id is empty.
-std::optional<ResponseFields> parseResponse(const char* data, size_t length);
+// Why an answer is not listed, in the order the checks run.
+enum class Rejection {
+    none,
+    wrongTag,       // the text before the first ':' is not exactly "k4"
+    tooFewFields,   // fewer than three ':'
+    tooManyFields,  // more than three ':'
+    noName,
+    noId,
+    listFull,       // a new id while the list holds as many radios as it can number
+};
+
+// The words the log gives for a rejection: "wrong tag", "no name", ...
+const char* rejectionText(Rejection rejection);
+
+struct ParsedResponse {
+    std::optional<ResponseFields> fields;  // set exactly when rejection is none
+    Rejection rejection = Rejection::none;
+};
+
+// The fields of a well-formed answer, or why it is not one.
+ParsedResponse parseResponse(const char* data, size_t length);
 
 }  // namespace K4Ip

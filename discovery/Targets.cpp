@@ -62,14 +62,39 @@ void appendBroadcastTargets(LocalUdpEndpoint& out, const std::vector<platform::I
     for (const auto& address : addresses) appendFirst(out, broadcastText(address), port, resolver);
 }
 
+RemoteEntries sortRemoteEntries(const std::string& addresses) {
+    RemoteEntries sorted;
+    for (auto& entry : splitAddressList(addresses)) {
+        boost::system::error_code notDotted;
+        const auto address = entry.empty() ? ip::address_v4::loopback() : ip::make_address_v4(entry, notDotted);
+        if (notDotted)
+            sorted.names.push_back(std::move(entry));
+        else
+            sorted.addresses.push_back(address);
+    }
+    return sorted;
+}
+
+std::optional<unsigned short> portNumber(const std::string& port, ip::udp::resolver& resolver) {
+    boost::system::error_code error;
+    const auto results = resolver.resolve(ip::udp::v4(), "127.0.0.1", port, ip::resolver_base::numeric_host, error);
+    if (error || results.empty()) return std::nullopt;
+    return results.begin()->endpoint().port();
+}
+
+void appendAddressTargets(LocalUdpEndpoint& out, const std::vector<ip::address_v4>& addresses, unsigned short port) {
+    for (const auto& address : addresses)
+        out.append(UdpTarget(ip::udp::endpoint(address, port), address.to_string(), std::to_string(port)));
+}
+
 NameLookup systemNameLookup() {
-    return [](const std::string& entry, const std::string& port) -> std::optional<UdpTarget> {
+    return [](const std::string& name) -> std::optional<ip::address_v4> {
         boost::asio::io_context io;
         ip::udp::resolver resolver(io);
         boost::system::error_code error;
-        const auto results = resolver.resolve(ip::udp::v4(), entry, port, error);
+        const auto results = resolver.resolve(ip::udp::v4(), name, "", error);
         if (error || results.empty()) return std::nullopt;
-        return *results.begin();
+        return results.begin()->endpoint().address().to_v4();
     };
 }
 

@@ -35,10 +35,26 @@ std::vector<std::string> splitAddressList(const std::string& addresses);
 void appendBroadcastTargets(LocalUdpEndpoint& out, const std::vector<platform::Ipv4Address>& addresses,
                             const std::string& port, boost::asio::ip::udp::resolver& resolver);
 
-// The first IPv4 endpoint of a remote entry at the port text, or nothing
-// when it does not resolve. An empty entry is the loopback address. A name
-// may take as long as the name service does.
-using NameLookup = std::function<std::optional<UdpTarget>(const std::string& entry, const std::string& port)>;
+// The remote entries of the address text: those that are IPv4 addresses in
+// dotted form need no lookup (the empty entry is the loopback address); the
+// others are names. Both keep the text's order, repeats included.
+struct RemoteEntries {
+    std::vector<boost::asio::ip::address_v4> addresses;
+    std::vector<std::string> names;
+};
+RemoteEntries sortRemoteEntries(const std::string& addresses);
+
+// The number of the port text (a number or a service name the system knows),
+// or nothing when it does not resolve. Needs no name service.
+std::optional<unsigned short> portNumber(const std::string& port, boost::asio::ip::udp::resolver& resolver);
+
+// Appends one target per address at the port, in the order given.
+void appendAddressTargets(LocalUdpEndpoint& out, const std::vector<boost::asio::ip::address_v4>& addresses,
+                          unsigned short port);
+
+// The first IPv4 address of a name, or nothing when it does not resolve. A
+// lookup may take as long as the name service does.
+using NameLookup = std::function<std::optional<boost::asio::ip::address_v4>(const std::string& name)>;
 
 // The system's resolver.
 NameLookup systemNameLookup();

@@ -1,11 +1,9 @@
 // IRadioChooser of CRigManager: choice 0 is the address dialog, choice n >= 1
-// is the n-th radio of the current discovery snapshot (ordered by id), and a
-// negative choice means the slot's saved choice. A radio is shown under its
-// chooser name (RadioNames), and its rig carries that name too. Every method
-// clears its [out] value first and answers only Index 0, the network rig.
-#include <vector>
-
-#include "manager/RadioNames.h"
+// is the n-th radio (ordered by id) of the list the host last counted
+// (ChoiceList), and a negative choice means the slot's saved choice, looked
+// up in a fresh list. A radio is shown under its chooser name (RadioNames),
+// and its rig carries that name too. Every method clears its [out] value
+// first and answers only Index 0, the network rig.
 #include "manager/RigManager.h"
 #include "manager/RigPreparation.h"
 #include "settings/Settings.h"
@@ -23,20 +21,6 @@ constexpr int kDialogOk = 1;
 // every radio's number fit.
 static_assert(K4Ip::kMaxDiscoveredRadios + 1 <= 32767, "radio choices must fit a SHORT");
 
-// The 1-based choice of the first radio whose id equals the saved text byte
-// for byte, or 0.
-SHORT choiceOfSaved(const std::vector<K4Ip::Discovered>& radios, const std::string& saved) {
-    if (saved.empty()) return 0;
-    for (size_t i = 0; i < radios.size(); ++i)
-        if (radios[i].id() == saved) return static_cast<SHORT>(i + 1);
-    return 0;
-}
-
-// The radio of a 1-based choice under the name the chooser shows for it.
-K4Ip::Discovered shownRadio(const std::vector<K4Ip::Discovered>& radios, SHORT choice) {
-    return radios[choice - 1].renamed(chooser::radioNames(radios)[choice - 1]);
-}
-
 }  // namespace
 
 HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoices) {
@@ -44,7 +28,7 @@ HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoi
     if (Index != kNetworkRig) return E_INVALIDARG;
     return com::guard([&] {
         if (clearCache) discovery_.start();
-        *pNumChoices = static_cast<SHORT>(1 + discovery_.discovered().size());
+        *pNumChoices = static_cast<SHORT>(1 + choices_.recount());
         return S_OK;
     });
 }
@@ -57,9 +41,8 @@ HRESULT CRigManager::GetRadioName(LONG Index, SHORT RadioIndex, BSTR* pName) {
             *pName = platform::loadStringResource(kIpEditString);
             return S_OK;
         }
-        const auto radios = discovery_.discovered();
-        if (size_t(RadioIndex) > radios.size()) return E_INVALIDARG;
-        *pName = platform::bstrFromAnsi(chooser::radioNames(radios)[RadioIndex - 1]);
+        if (size_t(RadioIndex) > choices_.count()) return E_INVALIDARG;
+        *pName = platform::bstrFromAnsi(choices_.name(size_t(RadioIndex)));
         return *pName ? S_OK : E_OUTOFMEMORY;
     });
 }
@@ -69,7 +52,7 @@ HRESULT CRigManager::GetSavedChoice(LONG Index, SHORT SlotNumber, SHORT* pSaved)
     if (Index != kNetworkRig) return E_INVALIDARG;
     return com::guard([&] {
         const std::string saved = settings::savedChoice(SlotNumber);
-        if (!saved.empty()) *pSaved = choiceOfSaved(discovery_.discovered(), saved);
+        if (!saved.empty()) *pSaved = static_cast<SHORT>(choices_.choiceOf(saved));
         return S_OK;
     });
 }
@@ -79,19 +62,18 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
     if (Index != kNetworkRig) return E_INVALIDARG;
     return com::guard([&] {
         if (RadioChoice == 0) return editAddresses();
-        const auto radios = discovery_.discovered();
         if (RadioChoice < 0) {
-            const SHORT saved = choiceOfSaved(radios, settings::savedChoice(SlotNumber));
-            if (saved == 0) return E_FAIL;
-            return rig::createNetwork(shownRadio(radios, saved), SlotNumber, pRig);
+            const std::string saved = settings::savedChoice(SlotNumber);
+            const K4Ip::Discovered radio = saved.empty() ? K4Ip::Discovered() : choices_.freshRadio(saved);
+            if (!radio) return E_FAIL;
+            return rig::createNetwork(radio, SlotNumber, pRig);
         }
-        if (size_t(RadioChoice) > radios.size()) return E_INVALIDARG;
-        const K4Ip::Discovered radio = shownRadio(radios, RadioChoice);
+        if (size_t(RadioChoice) > choices_.count()) return E_INVALIDARG;
+        const K4Ip::Discovered radio = choices_.radio(size_t(RadioChoice));
         settings::saveChoice(SlotNumber, radio.id());
         return rig::createNetwork(radio, SlotNumber, pRig);
     });
 }
-
 // Choice 0 never yields a rig: it runs the address dialog and, after OK,
 // starts discovery again so that the new address list is probed.
 HRESULT CRigManager::editAddresses() {

@@ -4,13 +4,15 @@
 // lists the K4 radios discovery found and creates network rigs per host slot.
 //
 // Apartment-threaded: every call arrives on the creating thread. The manager
-// owns one discovery service for its life; the rig objects it hands out hold
-// their own references and outlive it.
+// owns one discovery service for its life, and the list of radios the host
+// last counted; the rig objects it hands out hold their own references and
+// outlive it.
 #pragma once
 
 #include "com/Interfaces.h"
 #include "com/ObjectRoot.h"
 #include "discovery/Discovery.h"
+#include "manager/ChoiceList.h"
 
 class CRigManager : public com::ObjectRoot, public IRigManager3, public IRadioChooser {
 public:
@@ -37,4 +39,5 @@ private:
     HRESULT editAddresses();
 
     K4Ip::Discovery discovery_;
+    chooser::ChoiceList choices_{[this] { return discovery_.discovered(); }};
 };

@@ -90,9 +90,14 @@ std::string savedChoice(short slot) {
     return readText<kSavedChoiceBuffer>(savedChoiceKey(slot).c_str(), "", kFile);
 }
 
+// The read trims blanks and a pair of quotes and keeps at most 63 bytes, so an
+// id can be written that reads back as another radio's id (" X" as "X"). What
+// does not read back as written is not kept.
 void saveChoice(short slot, const std::string& radioId) {
+    const std::string key = savedChoiceKey(slot);
     const bool savable = std::none_of(radioId.begin(), radioId.end(), isControlByte);
-    WritePrivateProfileStringA(kSection, savedChoiceKey(slot).c_str(), savable ? radioId.c_str() : nullptr, kFile);
+    WritePrivateProfileStringA(kSection, key.c_str(), savable ? radioId.c_str() : nullptr, kFile);
+    if (savable && savedChoice(slot) != radioId) WritePrivateProfileStringA(kSection, key.c_str(), nullptr, kFile);
 }
 
 std::string logFolder() { return readText<kLogFolderBuffer>(kLogFolderKey, "", kFileUpper, kLogFolderCapacity); }

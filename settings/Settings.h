@@ -34,9 +34,11 @@ bool serialRigEnabled();
 
 // K4Slot + (slot + 1): the id of the radio last chosen for a host slot, at
 // most 63 characters when read back. An id that holds a control byte (below
-// 0x20, or 0x7F: CR, LF, NUL, tab...) is never written; saving one removes
-// the key instead, so the slot has no saved choice rather than the radio it
-// had before.
+// 0x20, or 0x7F: CR, LF, NUL, tab...) is never written, and one that does not
+// read back exactly as written (a leading or trailing blank, a pair of
+// quotes, 64 bytes or more) is not kept: saving either removes the key, so
+// the slot has no saved choice rather than the radio it had before, or
+// another radio that the changed text would name.
 std::string savedChoiceKey(short slot);
 std::string savedChoice(short slot);
 void saveChoice(short slot, const std::string& radioId);

@@ -1,15 +1,19 @@
 // Discovery runs on the real network stack of the test's private namespace:
 // the probe reaches a fake radio through the loopback broadcast and the
 // remote addresses, its answers are listed, and a new run replaces the old.
-// discovered() runs on an injected clock here, except in the end-to-end test.
+// discovered() runs on an injected clock here, except in the end-to-end test;
+// names are looked up by a fake name service, on real threads or on threads
+// the test runs itself at chosen readings of that clock.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 
@@ -17,12 +21,14 @@
 #include <gtest/gtest.h>
 
 #include "FakeRadio.h"
+#include "core/TempLogFolder.h"
 #include "discovery/Discovery.h"
 #include "discovery/DiscoveryImpl.h"
 #include "discovery/Targets.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
 #include "platform/Adapters.h"
+#include "platform/DetachedThread.h"
 #include "support/TempIniFolder.h"
 
 namespace {
@@ -33,25 +39,35 @@ using platform::Nanos;
 namespace ip = boost::asio::ip;
 
 constexpr Nanos kMs = 1'000'000;
+constexpr Nanos kNever = -1;
 constexpr auto kAnswerLimit = std::chrono::seconds(5);
 const char kPortKey[] = "ELECRAFT_K4_PORTNUMBER";
 const char kAddressesKey[] = "ELECRAFT_K4_IP_ADDRESSES";
 
-// A clock that moves only when the test or the code under test sleeps.
+// A clock that moves only when the test or the code under test sleeps. A
+// sleep runs the events that fall within it, each at its own reading.
 struct FakeTime {
-    Nanos now = 1000 * kMs;
+    std::atomic<Nanos> now{1000 * kMs};
     std::vector<Nanos> sleeps;
     // Each sleep moves the clock by this share of what was asked, as a real
     // sleep may end early.
     Nanos percentSlept = 100;
+    std::multimap<Nanos, std::function<void()>> events;
 
     platform::Clock clock() {
-        return [this] { return now; };
+        return [this] { return now.load(); };
     }
     DiscoveryImpl::Sleep sleep() {
         return [this](Nanos duration) {
             sleeps.push_back(duration);
-            now += std::max<Nanos>(1, duration * percentSlept / 100);
+            const Nanos woken = now + std::max<Nanos>(1, duration * percentSlept / 100);
+            while (!events.empty() && events.begin()->first <= woken) {
+                now = std::max(now.load(), events.begin()->first);
+                const auto event = std::move(events.begin()->second);
+                events.erase(events.begin());
+                event();
+            }
+            now = woken;
         };
     }
 };
@@ -70,26 +86,28 @@ std::string idOf(const std::string& answer) {
     return seen.substr(seen.rfind(':') + 1);
 }
 
-// A name service for the remote addresses: "slow.example" names the loopback
-// address but answers only once released; the system answers every other
-// entry. Lookups may outlive the test, so they share the state.
+// A name service for the remote names: "nowhere.example" does not resolve;
+// every other name is the loopback address, and those starting with "slow"
+// answer only once released. Lookups may outlive the test, so they share the
+// state.
 class SlowNames {
 public:
     ~SlowNames() { release(); }
 
     K4Ip::NameLookup lookup() {
-        return [state = state_](const std::string& entry, const std::string& port) {
-            if (entry == "slow.example") {
+        return [state = state_](const std::string& name) -> std::optional<ip::address_v4> {
+            if (name.rfind("slow", 0) == 0) {
                 std::unique_lock<std::mutex> lock(state->mutex);
                 ++state->waiting;
                 state->changed.notify_all();
                 state->changed.wait_for(lock, std::chrono::seconds(10), [&] { return state->released; });
                 --state->waiting;
             }
-            return K4Ip::systemNameLookup()(entry == "slow.example" ? "127.0.0.1" : entry, port);
+            if (name == "nowhere.example") return std::nullopt;
+            return ip::address_v4::loopback();
         };
     }
-    // True once this many lookups of the slow name wait for their answer.
+    // True once this many lookups of slow names wait for their answer.
     bool waiting(int count) {
         std::unique_lock<std::mutex> lock(state_->mutex);
         return state_->changed.wait_for(lock, kAnswerLimit, [&] { return state_->waiting >= count; });
@@ -110,6 +128,45 @@ private:
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
+// Real detached threads, counted from the moment they are asked for until
+// their work has returned.
+class CountedThreads {
+public:
+    K4Ip::ThreadStarter starter() {
+        return [state = state_](std::function<void()> work) {
+            ++state->alive;
+            platform::runDetached([state, work = std::move(work)] {
+                work();
+                std::lock_guard<std::mutex> lock(state->mutex);
+                --state->alive;
+                state->ended.notify_all();
+            });
+        };
+    }
+    int alive() const { return state_->alive; }
+    bool allEnded() {
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        return state_->ended.wait_for(lock, kAnswerLimit, [&] { return state_->alive == 0; });
+    }
+
+private:
+    struct State {
+        std::atomic<int> alive{0};
+        std::mutex mutex;
+        std::condition_variable ended;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+// Threads that run only when the test runs them, on the test's thread.
+struct ManualThreads {
+    std::vector<std::function<void()>> jobs;
+
+    K4Ip::ThreadStarter starter() {
+        return [this](std::function<void()> work) { jobs.push_back(std::move(work)); };
+    }
+};
+
 class DiscoveryProbe : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -118,9 +175,20 @@ protected:
         ini.erase(kAddressesKey);
     }
     void TearDown() override {
-        discovery->stop();
+        if (discovery) discovery->stop();
         ini.erase(kPortKey);
         ini.erase(kAddressesKey);
+    }
+
+    // A discovery whose lookups run when the test runs manual.jobs[i].
+    void useManualThreads() {
+        discovery->stop();
+        discovery = std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep(), names.lookup(),
+                                                    manual.starter());
+    }
+    // Runs lookup job `index` when the fake clock reaches the reading.
+    void runJobAt(size_t index, Nanos reading) {
+        time.events.emplace(reading, [this, index] { manual.jobs.at(index)(); });
     }
 
     size_t adapterCount() const { return platform::localIpv4Addresses().size(); }
@@ -165,8 +233,10 @@ protected:
     FakeRadio radio;
     FakeTime time;
     SlowNames names;
+    CountedThreads threads;
+    ManualThreads manual;
     std::shared_ptr<DiscoveryImpl> discovery =
-        std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep(), names.lookup());
+        std::make_shared<DiscoveryImpl>(nullptr, time.clock(), time.sleep(), names.lookup(), threads.starter());
 };
 
 // 10.9.9.9 has no route in the test's namespace: the remote address after
@@ -182,23 +252,120 @@ TEST_F(DiscoveryProbe, SendsFindk4OnceToEveryBroadcastAndRemoteAddress) {
     }
 }
 
-// Remote entries are looked up off the caller's thread: neither a start nor
-// a second start while the first run's lookup still waits is held up by the
-// name service; the broadcasts go out at once, before every remote address;
-// the radio behind the slow name is listed once the name is answered.
-TEST_F(DiscoveryProbe, NameLookupsHoldUpNoStartAndNoBroadcast) {
-    ini.set(kAddressesKey, "slow.example 127.0.0.1");
-    for (int run = 1; run <= 2; ++run) {
-        ASSERT_TRUE(discovery->start());
-        ASSERT_TRUE(names.waiting(run)) << "start waited for the name service";
-        EXPECT_EQ(probes(adapterCount()).size(), adapterCount()) << "the broadcasts and nothing else";
-    }
+// Names are looked up off the caller's thread, each on its own: a name that
+// hangs holds up neither the start nor the broadcasts, the numeric address or
+// the names after it, including one after a name that does not resolve; the
+// radio behind the slow name is listed once the name is answered.
+TEST_F(DiscoveryProbe, EachNameIsProbedAsSoonAsItResolves) {
+    ini.set(kAddressesKey, "slow.example nowhere.example fast.example 127.0.0.1");
+    ASSERT_TRUE(discovery->start());
+    ASSERT_TRUE(names.waiting(1)) << "start waited for the name service";
+    EXPECT_EQ(probes(adapterCount() + 2).size(), adapterCount() + 2) << "broadcasts, 127.0.0.1 and fast.example";
     EXPECT_TRUE(discovery->discovered().empty());
     names.release();
-    const auto remotes = probes(2);
-    ASSERT_EQ(remotes.size(), 2u) << "the new run probes the slow name and the entry after it";
-    radio.answer(remotes[0].from, "k4:slow:info:SLOW");
+    const auto late = probes(1);
+    ASSERT_EQ(late.size(), 1u) << "slow.example, once it resolves";
+    radio.answer(late[0].from, "k4:slow:info:SLOW");
     EXPECT_EQ(radiosOnceListed(1).size(), 1u);
+}
+
+// A name service that never answers and a logger that refreshes the chooser:
+// one lookup per name is under way, however many runs list it.
+TEST_F(DiscoveryProbe, LookupThreadsNeverOutnumberTheNames) {
+    ini.set(kPortKey, "9");
+    ini.set(kAddressesKey, "slow.example slow2.example 127.0.0.1 slow.example");
+    for (int refresh = 0; refresh < 100; ++refresh) ASSERT_TRUE(discovery->start());
+    EXPECT_EQ(threads.alive(), 2) << "lookup threads alive after 100 refreshes";
+    EXPECT_TRUE(names.waiting(2));
+    names.release();
+    EXPECT_TRUE(threads.allEnded());
+}
+
+// A lookup under way when a run starts is that run's own: it holds up
+// discovered() and is probed at the port of the run that is current when it
+// ends, as long as that run's list still holds the name.
+TEST_F(DiscoveryProbe, AnEndedLookupIsProbedByTheCurrentRunAtItsPort) {
+    useManualThreads();
+    ini.set(kPortKey, "9");
+    ini.set(kAddressesKey, "a.example");
+    ASSERT_TRUE(discovery->start());
+    ini.set(kPortKey, std::to_string(radio.port()));
+    ini.set(kAddressesKey, "b.example a.example");
+    ASSERT_TRUE(discovery->start());
+    ASSERT_EQ(manual.jobs.size(), 2u) << "a.example was still being looked up";
+    ASSERT_TRUE(probeOfRun());
+    const Nanos started = time.now;
+    runJobAt(1, started + 100 * kMs);
+    runJobAt(0, started + 700 * kMs);
+    discovery->discovered();
+    EXPECT_EQ(time.now, started + 1200 * kMs);
+    EXPECT_EQ(probes(2).size(), 2u) << "both names, at the radio's port";
+
+    ASSERT_TRUE(discovery->start());
+    ASSERT_TRUE(probeOfRun());
+    ini.erase(kAddressesKey);
+    ASSERT_TRUE(discovery->start());
+    ASSERT_TRUE(probeOfRun());
+    ASSERT_EQ(manual.jobs.size(), 4u);
+    manual.jobs[2]();
+    EXPECT_FALSE(radio.receive(std::chrono::milliseconds(200))) << "a name the list no longer holds";
+}
+
+// discovered() returns 500 ms after the later of the start and the end of
+// the run's last lookup, where a lookup still under way 1 s after the start
+// counts as ended then.
+TEST_F(DiscoveryProbe, DiscoveredWaitsForTheRunsLookupsUpToASecond) {
+    struct Case {
+        const char* addresses;
+        std::vector<Nanos> lookupEnds;  // ms after the start, one per lookup
+        Nanos returnsAfter;             // ms
+    };
+    const Case cases[] = {
+        {"127.0.0.1", {}, 500},
+        {"a.example", {300}, 800},
+        {"a.example a.example", {300}, 800},
+        {"a.example b.example", {300, 700}, 1200},
+        {"nowhere.example 127.0.0.1", {200}, 700},
+        {"a.example", {kNever}, 1500},
+        {"a.example", {1200}, 1500},
+    };
+    for (const auto& c : cases) {
+        manual.jobs.clear();
+        useManualThreads();
+        ini.set(kAddressesKey, c.addresses);
+        ASSERT_TRUE(discovery->start());
+        ASSERT_EQ(manual.jobs.size(), c.lookupEnds.size()) << c.addresses;
+        const Nanos started = time.now;
+        for (size_t i = 0; i < c.lookupEnds.size(); ++i)
+            if (c.lookupEnds[i] != kNever) runJobAt(i, started + c.lookupEnds[i] * kMs);
+        discovery->discovered();
+        EXPECT_EQ((time.now - started) / kMs, c.returnsAfter) << c.addresses;
+        time.events.clear();
+    }
+}
+
+// No thread for a lookup: the start stands, the name is skipped and logged,
+// and discovered() waits the usual 500 ms.
+TEST_F(DiscoveryProbe, ANameWithoutAThreadIsSkippedAndLogged) {
+    coretest::TempLogFolder folder;
+    auto log = std::make_shared<LogTrail>();
+    log->openInFolder(folder.path());
+    discovery = std::make_shared<DiscoveryImpl>(log, time.clock(), time.sleep(), names.lookup(),
+                                                [](std::function<void()>) {
+                                                    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                                                });
+    ini.set(kAddressesKey, "a.example 127.0.0.1");
+    ASSERT_TRUE(discovery->start());
+    EXPECT_EQ(probes(adapterCount() + 1).size(), adapterCount() + 1) << "the broadcasts and 127.0.0.1";
+    const Nanos started = time.now;
+    discovery->discovered();
+    EXPECT_EQ(time.now, started + 500 * kMs);
+    discovery->stop();
+    discovery.reset();
+    log.reset();
+    const auto lines = folder.entryLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(10), "Discovery Lookup not started (no thread), name not probed \"a.example\"");
 }
 
 TEST_F(DiscoveryProbe, ListsAnswersFromTheFirstProbeOn) {
@@ -276,28 +443,53 @@ TEST_F(DiscoveryProbe, StartForgetsTheRadiosAtOnceAndEndsTheOldRun) {
     EXPECT_EQ(radios[0].id(), "NEW");
 }
 
-// A stream of answers to the old run goes on while start ends that run: none
-// of them may land in the new list, so the old run must have ended before the
-// list is emptied.
-TEST_F(DiscoveryProbe, AnswersToTheOldRunDuringStartAreNotListed) {
-    ASSERT_TRUE(discovery->start());
-    const auto first = probeOfRun();
-    ASSERT_TRUE(first);
-    std::atomic<bool> flooding{true};
-    std::thread flood([&] {
-        FakeRadio oldRadio;
-        while (flooding) {
-            try {
-                oldRadio.answer(first->from, "k4:old:info:OLD");
-            } catch (const std::exception&) {
-                // The old run's socket may be gone; keep sending.
-            }
+// Once a radio is listed, the old run's thread holds its next answer (inside
+// its log write, before the record is stored) while start ends that run, and
+// lets it go as soon as the list has been emptied, or after 500 ms if the list
+// is not emptied before the old run has ended. Either way the answer must not
+// reach the new list: the old run must end before the list is emptied.
+TEST_F(DiscoveryProbe, AnAnswerTheOldRunHoldsDuringStartIsNotListed) {
+    coretest::TempLogFolder folder;
+    std::mutex gateMutex;
+    std::condition_variable gateChanged;
+    bool armed = false, held = false, open = false;
+    const auto testThread = std::this_thread::get_id();
+    auto log = std::make_shared<LogTrail>([&] {
+        std::unique_lock<std::mutex> lock(gateMutex);
+        if (std::this_thread::get_id() != testThread && armed && !held) {
+            held = true;
+            gateChanged.notify_all();
+            gateChanged.wait(lock, [&] { return open; });
         }
+        return Nanos{0};
     });
+    log->openInFolder(folder.path());
+    discovery = std::make_shared<DiscoveryImpl>(log, time.clock(), time.sleep(), names.lookup());
+    ASSERT_TRUE(discovery->start());
+    const auto probe = probeOfRun();
+    ASSERT_TRUE(probe);
+    time.now += 10'000 * kMs;
+    radio.answer(probe->from, "k4:first:info:FIRST");
     ASSERT_EQ(radiosOnceListed(1).size(), 1u);
+    {
+        std::unique_lock<std::mutex> lock(gateMutex);
+        armed = true;
+    }
+    radio.answer(probe->from, "k4:old:info:OLD");
+    {
+        std::unique_lock<std::mutex> lock(gateMutex);
+        ASSERT_TRUE(gateChanged.wait_for(lock, kAnswerLimit, [&] { return held; }));
+    }
+    std::thread opener([&] {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (!discovery->discovered().empty() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::lock_guard<std::mutex> lock(gateMutex);
+        open = true;
+        gateChanged.notify_all();
+    });
     const bool restarted = discovery->start();
-    flooding = false;
-    flood.join();
+    opener.join();
     ASSERT_TRUE(restarted);
     EXPECT_TRUE(discovery->discovered().empty());
 }

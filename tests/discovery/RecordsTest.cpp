@@ -1,13 +1,9 @@
 // The list of answering radios: one record per id, ordered by the id's
 // unsigned bytes, capped so that the radio chooser can number every entry,
-// and every datagram logged.
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
+// and every datagram logged, with the reason when it is not listed.
 #include <gtest/gtest.h>
 
+#include "core/TempLogFolder.h"
 #include "discovery/DiscoveryImpl.h"
 #include "log/LogTrail.h"
 
@@ -31,7 +27,9 @@ protected:
         return result;
     }
 
-    std::shared_ptr<DiscoveryImpl> discovery = std::make_shared<DiscoveryImpl>(nullptr);
+    // Closed unless a test opens it.
+    std::shared_ptr<LogTrail> log = std::make_shared<LogTrail>();
+    std::shared_ptr<DiscoveryImpl> discovery = std::make_shared<DiscoveryImpl>(log);
 };
 
 TEST_F(Records, KeepsNameAddressAndIdOfAnAnswer) {
@@ -67,55 +65,65 @@ TEST_F(Records, ListsIdsInAscendingUnsignedByteOrder) {
     EXPECT_EQ(ids(), (std::vector<std::string>{"0815", "Zulu", "al", "alpha", "beta", "z", "\xE4nne"}));
 }
 
+// Lines of the log without their header, once the trail has closed.
+std::vector<std::string> entries(const coretest::TempLogFolder& folder) {
+    std::vector<std::string> result;
+    for (const auto& line : folder.entryLines()) {
+        EXPECT_EQ(line.substr(0, 3), "  0") << "discovery writes as id 0";
+        result.push_back(line.substr(10));
+    }
+    return result;
+}
+
 TEST_F(Records, ListsNoMoreRadiosThanTheChooserCanNumber) {
     for (size_t i = 0; i <= K4Ip::kMaxDiscoveredRadios; ++i) answer("k4:n:i:" + std::to_string(100000 + i));
     auto radios = discovery->discovered();
     ASSERT_EQ(radios.size(), K4Ip::kMaxDiscoveredRadios);
     EXPECT_EQ(radios.back().id(), std::to_string(100000 + K4Ip::kMaxDiscoveredRadios - 1));
 
+    coretest::TempLogFolder folder;
+    log->openInFolder(folder.path());
     answer("k4:renamed:i:100000", endpoint("10.0.0.5"));
+    answer("k4:new:i:999999", endpoint("10.0.0.5"));
     radios = discovery->discovered();
     ASSERT_EQ(radios.size(), K4Ip::kMaxDiscoveredRadios);
     EXPECT_EQ(radios.front().name(), "renamed") << "known radios are still updated at the cap";
+    discovery.reset();
+    log.reset();
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{
+                                   "Discovery Response 10.0.0.5 \"k4:renamed:i:100000\"",
+                                   "Discovery Response 10.0.0.5 ignored (list full) \"k4:new:i:999999\""}));
 }
 
-// The whole line of the text that contains the part, or "".
-std::string lineWith(const std::string& text, const std::string& part) {
-    const size_t at = text.find(part);
-    if (at == std::string::npos) return "";
-    const size_t begin = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
-    return text.substr(begin, text.find('\n', at) - begin);
-}
-
-TEST(RecordsLog, EveryDatagramIsLoggedWithItsSenderAddress) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("qbox-discovery-log-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(folder);
-    {
-        auto log = std::make_shared<LogTrail>();
-        log->openInFolder(folder.string());
-        ASSERT_TRUE(log->isOpen());
-        auto discovery = std::make_shared<DiscoveryImpl>(log);
-        const std::string good = "k4:alpha:beta:gamma", bad = "hello";
-        discovery->onResponse(good.data(), static_cast<unsigned>(good.size()), endpoint("192.168.1.20", 50000));
-        discovery->onResponse(bad.data(), static_cast<unsigned>(bad.size()), endpoint("10.0.0.5", 4000));
+TEST_F(Records, EveryDatagramIsLoggedWithItsSenderAndWhyItIsIgnored) {
+    coretest::TempLogFolder folder;
+    log->openInFolder(folder.path());
+    const std::pair<std::string, std::string> cases[] = {
+        {"k4:alpha:beta:gamma", "\"k4:alpha:beta:gamma\""},
+        {"hello", "ignored (too few fields) \"hello\""},
+        {"K4:alpha:beta:gamma", "ignored (wrong tag) \"K4:alpha:beta:gamma\""},
+        {"k4:a:b:c:d", "ignored (too many fields) \"k4:a:b:c:d\""},
+        {"k4::beta:gamma", "ignored (no name) \"k4::beta:gamma\""},
+        {"k4:alpha:beta:", "ignored (no id) \"k4:alpha:beta:\""},
+    };
+    std::vector<std::string> expected;
+    for (const auto& [datagram, logged] : cases) {
+        answer(datagram, endpoint("10.0.0.5", 4000));
+        expected.push_back("Discovery Response 10.0.0.5 " + logged);
     }
-    std::string text;
-    for (const auto& file : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(file.path());
-        text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::filesystem::remove_all(folder);
-    EXPECT_EQ(lineWith(text, "Discovery Response 192.168.1.20 \"k4:alpha:beta:gamma\"").substr(0, 3), "  0") << text;
-    EXPECT_EQ(lineWith(text, "Discovery Response 10.0.0.5 \"hello\"").substr(0, 3), "  0") << text;
+    EXPECT_EQ(ids(), std::vector<std::string>{"gamma"});
+    discovery.reset();
+    log.reset();
+    EXPECT_EQ(entries(folder), expected);
 }
 
-TEST(RecordsLog, NoLogTrailOrAClosedOneIsFine) {
-    auto closed = std::make_shared<LogTrail>();
-    auto discovery = std::make_shared<DiscoveryImpl>(closed);
+TEST_F(Records, NoLogTrailOrAClosedOneIsFine) {
+    answer("k4:alpha:beta:gamma");
+    auto unlogged = std::make_shared<DiscoveryImpl>(nullptr);
     const std::string good = "k4:alpha:beta:gamma";
-    discovery->onResponse(good.data(), static_cast<unsigned>(good.size()), endpoint("192.168.1.20"));
+    unlogged->onResponse(good.data(), static_cast<unsigned>(good.size()), endpoint("192.168.1.20"));
     EXPECT_EQ(discovery->discovered().size(), 1u);
+    EXPECT_EQ(unlogged->discovered().size(), 1u);
 }
 
 }  // namespace

@@ -83,17 +83,32 @@ TEST_F(Targets, AnUnknownPortTextThrowsFromTheBroadcasts) {
     EXPECT_ANY_THROW(K4Ip::appendBroadcastTargets(out, {ipv4(127, 0, 0, 1, 8)}, "no-such-k4-service", resolver));
 }
 
-TEST(SystemNameLookup, GivesTheFirstIpv4EndpointOfAnEntryOrNothing) {
+TEST_F(Targets, NumericAddressesTakeThePortNumberOfThePortText) {
+    ASSERT_EQ(K4Ip::portNumber("9101", resolver), 9101);
+    EXPECT_FALSE(K4Ip::portNumber("no-such-k4-service", resolver));
+    K4Ip::appendAddressTargets(out, K4Ip::sortRemoteEntries("10.0.0.5,,192.168.2.50").addresses, 9101);
+    EXPECT_EQ(endpoints(), (Tokens{"10.0.0.5:9101", "127.0.0.1:9101", "192.168.2.50:9101"}));
+}
+
+// Only a dotted IPv4 address skips the lookup; the empty entry stands for the
+// loopback address. The rest, in the text's order, are names.
+TEST(RemoteEntries, DottedAddressesNeedNoLookup) {
+    const auto sorted = K4Ip::sortRemoteEntries("k4.example.net,10.0.0.5, 4X 192.168.2.50 ::1 10.0.0.5");
+    std::vector<std::string> addresses;
+    for (const auto& address : sorted.addresses) addresses.push_back(address.to_string());
+    EXPECT_EQ(addresses, (Tokens{"10.0.0.5", "127.0.0.1", "192.168.2.50", "10.0.0.5"}));
+    EXPECT_EQ(sorted.names, (Tokens{"k4.example.net", "4X", "::1"}));
+}
+
+TEST(SystemNameLookup, GivesTheFirstIpv4AddressOfANameOrNothing) {
     if (!discoverytest::networkIsPrivate()) GTEST_SKIP() << "name lookups only inside a private network namespace";
     const auto lookup = K4Ip::systemNameLookup();
-    auto found = [&](const std::string& entry) -> std::string {
-        const auto target = lookup(entry, "9100");
-        if (!target) return "nothing";
-        return target->endpoint().address().to_string() + ":" + std::to_string(target->endpoint().port());
+    auto found = [&](const std::string& name) -> std::string {
+        const auto address = lookup(name);
+        return address ? address->to_string() : "nothing";
     };
-    EXPECT_EQ(found("10.0.0.1"), "10.0.0.1:9100");
-    EXPECT_EQ(found(""), "127.0.0.1:9100") << "an empty entry is the loopback address";
-    for (const char* entry : {"no-such-radio.invalid", "10.0.0.1:9100", "::1"}) EXPECT_EQ(found(entry), "nothing");
+    EXPECT_EQ(found("10.0.0.1"), "10.0.0.1");
+    for (const char* name : {"no-such-radio.invalid", "10.0.0.1:9100", "::1"}) EXPECT_EQ(found(name), "nothing");
 }
 
 TEST(LocalAddresses, ListTheLoopbackAddressWithItsPrefixLength) {

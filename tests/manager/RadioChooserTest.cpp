@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "ChooserFixture.h"
-#include "manager/RadioNames.h"
+#include "discovery/FakeRadio.h"
 #include "settings/Settings.h"
 #include "platform/Profile.h"
 
@@ -148,18 +148,43 @@ TEST_F(RadioChooserTest, SavedChoiceFollowsTheRadioWhenTheListChanges) {
     EXPECT_EQ(rigName(rig.get()), "Mike");
 }
 
-// Real K4s answer with their index as the name: such a radio is listed, and
-// its rig named, after its id; names two radios still share get their ids.
-TEST(RadioNames, DigitNamesBecomeTheIdAndNamesStillSharedGetIt) {
-    const std::vector<std::pair<std::string, std::string>> answers = {
-        {"0", "01234"}, {"0", "05678"}, {"12", "A7"},  {"K4 Z", "Q"},  {"Shack", "S1"},
-        {"Shack", "S2"}, {" 0", "T"},   {"Alpha", "U"}, {"0", "Z"}};
-    std::vector<K4Ip::Discovered> radios;
-    for (const auto& [name, id] : answers)
-        radios.emplace_back(std::make_shared<const K4Ip::DiscoveredImpl>(boost::asio::ip::udp::endpoint(), name, "", id));
-    EXPECT_EQ(chooser::radioNames(radios),
-              (std::vector<std::string>{"K4 01234", "K4 05678", "K4 A7", "K4 Z (Q)", "Shack (S1)", "Shack (S2)", " 0",
-                                        "Alpha", "K4 Z (Z)"}));
+// A radio that answers after the count, with an id that sorts first, moves
+// no number the host has shown: choice 1 still binds and saves the radio
+// shown as choice 1, and the new radio appears at the next count. The saved
+// choice (-1) is looked up in a fresh list all along.
+TEST_F(RadioChooserTest, ARadioAnsweringAfterTheCountMovesNoNumber) {
+    discoverytest::FakeRadio radio;
+    ini.set("ELECRAFT_K4_PORTNUMBER", std::to_string(radio.port()));
+    ini.set("K4Slot5", "K4A");
+    auto chooser = startChooser();
+    const auto probe = radio.receive();
+    ASSERT_TRUE(probe);
+    radio.answer(probe->from, "k4:Beta:info:K4B");
+    SHORT count = 0;
+    ASSERT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
+    ASSERT_EQ(count, 2);
+
+    radio.answer(probe->from, "k4:Alpha:info:K4A");
+    com::ComPtr<IQbRig> rig;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (chooser->GetRigObject(0, -1, 4, rig.receive()) == E_FAIL && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(rig) << "the late radio, by the saved choice";
+    EXPECT_EQ(rigName(rig.get()), "Alpha");
+
+    BSTR name = nullptr;
+    ASSERT_EQ(chooser->GetRadioName(0, 1, &name), S_OK);
+    EXPECT_EQ(take(name), "Beta");
+    SHORT saved = -1;
+    ASSERT_EQ(chooser->GetSavedChoice(0, 4, &saved), S_OK);
+    EXPECT_EQ(saved, 0) << "not in the list the host counted";
+    ASSERT_EQ(chooser->GetRigObject(0, 1, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "Beta");
+    EXPECT_EQ(savedKey("K4Slot1"), "K4B");
+
+    EXPECT_EQ(radioNames(chooser.get()), (std::vector<std::string>{"Alpha", "Beta"}));
+    ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
+    EXPECT_EQ(saved, 2);
 }
 
 TEST_F(RadioChooserTest, RealRadiosAreListedAndTheirRigsNamedAfterTheirIds) {
@@ -194,6 +219,22 @@ TEST_F(RadioChooserTest, ARadioWhoseIdHoldsALineBreakIsChosenButNotSaved) {
     SHORT saved = -1;
     ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
     EXPECT_EQ(saved, 0);
+}
+
+// " X" would read back as "X": choosing it must not leave the slot saved
+// as the other radio, nor keep the slot's earlier choice.
+TEST_F(RadioChooserTest, AnIdThatReadsBackAsAnotherRadiosIsNotSaved) {
+    serve({radio("Spaced", " X"), radio("Plain", "X")});
+    ini.set("K4Slot1", "K4OLD");
+    auto chooser = startChooser();
+    com::ComPtr<IQbRig> rig;
+    ASSERT_EQ(chooser->GetRigObject(0, 1, 0, rig.receive()), S_OK);
+    EXPECT_EQ(rigName(rig.get()), "Spaced");
+    EXPECT_EQ(savedKey("K4Slot1"), "");
+    SHORT saved = -1;
+    ASSERT_EQ(chooser->GetSavedChoice(0, 0, &saved), S_OK);
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(chooser->GetRigObject(0, -1, 0, rig.receive()), E_FAIL) << "not radio X";
 }
 
 TEST_F(RadioChooserTest, AnIdCutBySixtyFourBytesIsNeverFoundAgain) {

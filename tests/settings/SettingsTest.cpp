@@ -135,18 +135,28 @@ TEST_F(Settings, KeysSectionAndFileNameMatchInAnyCase) {
     EXPECT_EQ(settings::logFolder(), "/logs");
 }
 
-TEST_F(Settings, SavedChoiceIsWrittenWholeAndReadBackCut) {
+// The read trims blanks and a pair of quotes and keeps 63 bytes: an id that
+// would read back as another text is not kept, and the slot's earlier choice
+// goes with it.
+TEST_F(Settings, ASavedChoiceIsKeptOnlyWhenItReadsBackAsWritten) {
+    const std::pair<std::string, bool> cases[] = {
+        {"k4-7002", true},  {"X Y", true},  {"\"X", true},   {std::string(63, 'r'), true},
+        {" X", false},      {"X ", false},  {"\"X\"", false}, {"'X'", false},
+        {std::string(64, 'r'), false}};
+    for (const auto& [id, kept] : cases) {
+        putRigs("K4Slot1=old\r\n");
+        settings::saveChoice(0, id);
+        EXPECT_EQ(settings::savedChoice(0), kept ? id : "") << "[" << id << "]";
+    }
+    ini_.put("quillbox.ini", "");
     settings::saveChoice(0, "k4-7002");
-    settings::saveChoice(9, std::string(70, 'r'));
-    EXPECT_EQ(settings::savedChoice(0), "k4-7002");
-    EXPECT_EQ(settings::savedChoice(9), std::string(63, 'r'));
-    EXPECT_EQ(ini_.read(),
-              "[RIGS]\r\nK4Slot1=k4-7002\r\nK4Slot10=" + std::string(70, 'r') + "\r\n");
+    settings::saveChoice(9, std::string(64, 'r'));
+    EXPECT_EQ(ini_.read(), "[RIGS]\r\nK4Slot1=k4-7002\r\n");
 }
 
 TEST_F(Settings, AnIdWithAControlByteIsNeverWrittenAndRemovesTheSlotsChoice) {
     const std::string ids[] = {"x\r\nK4onSerialEnable=1", "x\n", "x\r", std::string("a\0b", 3), "tab\there",
-                               "esc\x1b", "del\x7f"};
+                               "esc\x1b", "us\x1f", "del\x7f"};
     for (const auto& id : ids) {
         putRigs("K4Slot1=old\r\n");
         settings::saveChoice(0, id);
