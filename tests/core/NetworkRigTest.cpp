@@ -16,12 +16,14 @@
 #include "core/RigNetwork.h"
 #include "core/TempLogFolder.h"
 #include "platform/Text.h"
+#include "support/Eventually.h"
 #include "support/LoopbackPeer.h"
 #include "support/TempIniFolder.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using testsupport::eventually;
 using coretest::check;
 using coretest::frequencyOf;
 using coretest::launch;
@@ -35,15 +37,6 @@ K4Ip::Discovered loopbackRadio() {
     return K4Ip::Discovered(std::make_shared<K4Ip::DiscoveredImpl>(from, kRadioName, "info", "1234"));
 }
 
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::steady_clock::duration limit = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 struct StatusText {
     SHORT isError = -1;

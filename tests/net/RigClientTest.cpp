@@ -15,6 +15,7 @@
 
 #include "net/RigClient.h"
 #include "net/RigClientImpl.h"
+#include "support/Eventually.h"
 #include "support/LoopbackPeer.h"
 
 namespace K4Ip {
@@ -40,22 +41,12 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using K4Ip::RigClient;
 using testsupport::LoopbackPeer;
+using testsupport::eventually;
 
 const boost::asio::ip::address kLoopback = boost::asio::ip::address_v4::loopback();
 
 std::string textOf(const std::shared_ptr<std::vector<char>>& bytes) { return {bytes->begin(), bytes->end()}; }
 
-template <typename Condition>
-bool eventually(Condition condition, Clock::duration limit = 2s) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 std::string receiveAtLeast(RigClient& client, std::size_t count) {
     std::string received;
