@@ -202,6 +202,9 @@ TEST(ControlRequests, StateFaultsAndMistakes) {
     EXPECT_EQ(ask("clear K4-Alpha"), "ok");
     EXPECT_FALSE(simulator.radio(0).faults().silent);
     EXPECT_EQ(ask("held K4-Alpha"), "ok fa=14074000 fb=14074000 mode=2 split=0");
+    EXPECT_EQ(ask("faults K4-Alpha halfopen"), "ok");
+    EXPECT_TRUE(simulator.radio(0).halfOpen());
+    EXPECT_EQ(ask("connections K4-Alpha"), "ok open=0 opened=0 received=0 sent=0");
     EXPECT_EQ(ask("state K4-Beta"), "error no radio named 'K4-Beta'");
     EXPECT_EQ(ask("reboot K4-Alpha -5"), "error number out of range");
     EXPECT_EQ(ask("faults K4-Alpha colour=red"), "error unknown fault 'colour'");

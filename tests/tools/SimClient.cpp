@@ -45,6 +45,27 @@ boost::system::error_code TcpClient::connect(uint16_t port, Duration limit) {
 
 void TcpClient::send(const std::string& bytes) { boost::asio::write(socket_, boost::asio::buffer(bytes)); }
 
+std::size_t TcpClient::sendUntilStalled(std::size_t most, Duration settle) {
+    const std::string block(1024, 'x');
+    std::size_t taken = 0;
+    socket_.non_blocking(true);
+    while (taken < most) {
+        boost::system::error_code error;
+        taken += socket_.write_some(boost::asio::buffer(block), error);
+        if (error != boost::asio::error::would_block) continue;
+        bool writable = false;
+        int completions = 0;
+        socket_.async_wait(boost::asio::ip::tcp::socket::wait_write, [&](const boost::system::error_code& waited) {
+            ++completions;
+            writable = !waited;
+        });
+        complete(io_, socket_, Clock::now() + settle, completions);
+        if (!writable) break;
+    }
+    socket_.non_blocking(false);
+    return taken;
+}
+
 std::string TcpClient::readAnswers(std::size_t count, Duration limit) {
     return readWhile([count](const std::string& got) { return std::count(got.begin(), got.end(), ';') < static_cast<long>(count); },
                      limit);

@@ -26,6 +26,10 @@ public:
     TcpClient();
     boost::system::error_code connect(uint16_t port, Duration limit = kLimit);
     void send(const std::string& bytes);
+    // Writes without blocking until the system takes no more for `settle`
+    // (the peer stopped reading) or `most` bytes were taken; returns how
+    // many were taken.
+    std::size_t sendUntilStalled(std::size_t most, Duration settle);
     // Reads until `count` more ";" have come, the limit has passed or the
     // connection has ended; returns what came.
     std::string readAnswers(std::size_t count, Duration limit = kLimit);

@@ -53,6 +53,9 @@ Radio keys (n is the radio's position, from 1):
   latency-ms=N close-after=N silent refuse garbage=TEXT flood=N step-hz=N
   cut=N                           write only N bytes of the next answers, then
                                   hang up (a connection cut mid-answer)
+  halfopen                        stop reading and answering but keep the
+                                  connections open (writes to the radio
+                                  stall); cleared: those connections are reset
   churn                           with flood: new ids with every probe
   pad=N id-tail=TEXT              discovery answers with a name N characters
                                   longer, with TEXT added to the id
@@ -139,6 +142,7 @@ const std::map<std::string, FaultSetter>& faultKeys() {
         {"churn", [](Faults& f, auto& k, auto& v) { f.churn = flag(k, v); }},
         {"pad", [](Faults& f, auto& k, auto& v) { f.pad = count(k, v); }},
         {"id-tail", [](Faults& f, auto&, auto& v) { f.idTail = unescape(v); }},
+        {"halfopen", [](Faults& f, auto& k, auto& v) { f.halfOpen = flag(k, v); }},
     };
     return keys;
 }

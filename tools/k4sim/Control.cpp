@@ -33,6 +33,11 @@ std::string heldText(const HeldValues& held) {
            " split=" + joined(held.splits);
 }
 
+std::string linkText(const LinkCounts& links) {
+    return "open=" + std::to_string(links.open) + " opened=" + std::to_string(links.opened) +
+           " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
+}
+
 std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
     Faults faults = radio.faults();
     for (const auto& item : items) {
@@ -70,9 +75,10 @@ std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t 
         return "ok";
     }
     if (verb == "inject") {
-        simulator.injectAll(index, std::string(static_cast<std::size_t>(argument(rest, 10000000)), 'x'));
-        return "ok";
+        const std::string bytes(static_cast<std::size_t>(argument(rest, 10000000)), 'x');
+        return "ok connections=" + std::to_string(simulator.injectAll(index, bytes));
     }
+    if (verb == "connections" && rest.empty()) return "ok " + linkText(radio.linkCounts());
     return "error unknown request '" + verb + "'";
 }
 

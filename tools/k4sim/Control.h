@@ -9,7 +9,11 @@
 //   clear RADIO            no faults at all
 //   reboot RADIO MS        hang up, refuse connections for MS milliseconds,
 //                          then accept again; the state is kept
-//   inject RADIO N         send N bytes without ";" on every open connection
+//   inject RADIO N         send N bytes without ";" on every open connection;
+//                          ok connections=N: how many it went to
+//   connections RADIO      ok open=N opened=N received=BYTES sent=BYTES:
+//                          connections open now and opened in all, bytes
+//                          read and written, since the start
 //   held RADIO             ok fa=HZ,HZ... fb=HZ,... mode=N,... split=0,1:
 //                          every value held since the last "held" request
 #pragma once

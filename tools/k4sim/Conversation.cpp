@@ -1,6 +1,7 @@
 #include "Conversation.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace k4sim {
@@ -8,7 +9,12 @@ namespace k4sim {
 Conversation::Conversation(std::shared_ptr<Radio> radio, Link link, const std::string& peer)
     : radio_(std::move(radio)), link_(link), connection_(radio_->openConnection(peer)) {}
 
-Conversation::~Conversation() { radio_->closeConnection(connection_); }
+Conversation::~Conversation() { end(); }
+
+void Conversation::end() {
+    if (std::exchange(ended_, true)) return;
+    radio_->closeConnection(connection_);
+}
 
 Reply Conversation::receive(const char* data, std::size_t size) {
     radio_->recordReceived(connection_, data, size);

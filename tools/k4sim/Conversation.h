@@ -30,6 +30,11 @@ public:
     Conversation& operator=(const Conversation&) = delete;
 
     Reply receive(const char* data, std::size_t size);
+    void sent(std::size_t size) { radio_->recordSent(size); }
+    // Whether the radio's half-open fault holds this connection (TCP only).
+    bool halfOpen() const { return link_ == Link::tcp && radio_->halfOpen(); }
+    // The connection has closed; also done by the destructor. Idempotent.
+    void end();
 
 private:
     const std::shared_ptr<Radio> radio_;
@@ -38,6 +43,7 @@ private:
     CommandFramer framer_;
     int executed_ = 0;
     bool hangingUp_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace k4sim

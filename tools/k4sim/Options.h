@@ -23,6 +23,12 @@ struct Faults {
     bool churn = false;   // with flood: the ids move on with every probe, so radios come and go
     int pad = 0;          // discovery answers carry a name this many characters longer
     std::string idTail;   // bytes added to the id in discovery answers (control bytes, say)
+    // TCP: stop reading and answering on every connection, new ones included,
+    // but keep them open, so that the other side's writes stall once the
+    // small receive buffer is full (a radio that lost power or its network).
+    // When cleared, the connections it held are reset, as such a radio's
+    // would be; later connections are served normally.
+    bool halfOpen = false;
 };
 
 // The two shapes of a discovery answer.

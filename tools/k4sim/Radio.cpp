@@ -35,6 +35,11 @@ void Radio::setFaults(const Faults& faults) {
     faults_ = faults;
 }
 
+bool Radio::halfOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_.halfOpen;
+}
+
 std::vector<ConnectionRecord> Radio::connections() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return connections_;
@@ -52,12 +57,17 @@ std::vector<std::string> Radio::commands() const {
 
 std::size_t Radio::connectionCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<std::size_t>(connectionCount_);
+    return static_cast<std::size_t>(links_.opened);
 }
 
 std::size_t Radio::rejectedCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return rejectedCount_;
+}
+
+LinkCounts Radio::linkCounts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return links_;
 }
 
 HeldValues Radio::takeHeld() {
@@ -100,7 +110,7 @@ bool Radio::waitForCommands(std::size_t count, std::chrono::milliseconds timeout
 }
 
 bool Radio::waitForConnections(std::size_t count, std::chrono::milliseconds timeout) const {
-    return waitFor(timeout, [&] { return static_cast<std::size_t>(connectionCount_) >= count; });
+    return waitFor(timeout, [&] { return static_cast<std::size_t>(links_.opened) >= count; });
 }
 
 ConnectionRecord* Radio::findConnection(int connection) {
@@ -111,7 +121,8 @@ ConnectionRecord* Radio::findConnection(int connection) {
 
 int Radio::openConnection(const std::string& peer) {
     std::lock_guard<std::mutex> lock(mutex_);
-    const int number = ++connectionCount_;
+    const int number = ++links_.opened;
+    ++links_.open;
     if (recordInMemory_) connections_.push_back({number, peer, {}, {}, true});
     changed_.notify_all();
     return number;
@@ -119,6 +130,7 @@ int Radio::openConnection(const std::string& peer) {
 
 void Radio::closeConnection(int connection) {
     std::lock_guard<std::mutex> lock(mutex_);
+    --links_.open;
     if (auto* record = findConnection(connection)) record->open = false;
 }
 
@@ -126,11 +138,17 @@ void Radio::recordReceived(int connection, const char* data, std::size_t size) {
     for (const auto& file : files_) file->append(data, size);
     std::lock_guard<std::mutex> lock(mutex_);
     byteCount_ += size;
+    links_.received += size;
     if (recordInMemory_) {
         received_.append(data, size);
         if (auto* record = findConnection(connection)) record->received.append(data, size);
     }
     changed_.notify_all();
+}
+
+void Radio::recordSent(std::size_t size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    links_.sent += size;
 }
 
 std::string Radio::execute(int connection, const std::string& command) {

@@ -34,6 +34,15 @@ struct HeldValues {
     std::set<bool> splits;
 };
 
+// A radio's connections and bytes since it started; kept also when the
+// simulator keeps no record in memory.
+struct LinkCounts {
+    int open = 0;             // connections open now (a half-open one included)
+    int opened = 0;           // connections opened in all
+    std::size_t received = 0;  // bytes read
+    std::size_t sent = 0;      // bytes written
+};
+
 // One connection's traffic as the radio received it.
 struct ConnectionRecord {
     int number = 0;     // 1, 2, ... in the order the connections were opened
@@ -57,6 +66,7 @@ public:
     void setState(const RadioState& state);
     Faults faults() const;
     void setFaults(const Faults& faults);
+    bool halfOpen() const;
 
     // The record; empty when the simulator keeps no record in memory.
     std::vector<ConnectionRecord> connections() const;
@@ -64,6 +74,7 @@ public:
     std::vector<std::string> commands() const;  // all connections, in execution order
     std::size_t connectionCount() const;        // connections opened so far
     std::size_t rejectedCount() const;          // commands answered "?;" so far
+    LinkCounts linkCounts() const;
     // The values held since the last call (the present ones included).
     HeldValues takeHeld();
     void clearRecord();
@@ -79,6 +90,7 @@ public:
     int openConnection(const std::string& peer);
     void closeConnection(int connection);
     void recordReceived(int connection, const char* data, std::size_t size);
+    void recordSent(std::size_t size);
     // Records and executes one command; returns its answer ("" for a set).
     std::string execute(int connection, const std::string& command);
     // The datagrams that answer one discovery probe; `localAddress` is the
@@ -105,7 +117,7 @@ private:
     std::vector<std::string> commands_;
     std::size_t byteCount_ = 0;
     std::size_t commandCount_ = 0;
-    int connectionCount_ = 0;
+    LinkCounts links_;
     std::size_t rejectedCount_ = 0;
     HeldValues held_;
     int churnRound_ = 0;  // simulator's thread only

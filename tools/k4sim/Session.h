@@ -2,9 +2,14 @@
 // master side of a pseudo-terminal. It reads whatever arrives, lets its
 // Conversation answer, and writes the answers when they are due.
 //
+// While the radio's half-open fault is on, a TCP session neither reads nor
+// writes (the read pending when the fault began loses its bytes) and looks
+// every 50 ms whether the fault is over; then it resets the connection.
+//
 // Concurrency: everything runs on the simulator's thread, which runs every
 // handler; each pending operation holds a shared reference to the session.
-// Exactly one read, one write and one timer wait are outstanding at most.
+// Exactly one read, one write, one timer wait and one hold watch are
+// outstanding at most.
 #pragma once
 
 #include <array>
@@ -12,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 
@@ -20,19 +26,34 @@
 
 namespace k4sim {
 
+// Makes the next close of a TCP socket a reset; other streams just close.
+inline void resetOnClose(boost::asio::ip::tcp::socket& socket) {
+    boost::system::error_code ignored;
+    socket.set_option(boost::asio::socket_base::linger(true, 0), ignored);
+}
+template <class Stream>
+void resetOnClose(Stream&) {}
+
 template <class Stream>
 class Session : public std::enable_shared_from_this<Session<Stream>> {
 public:
     Session(Stream stream, std::shared_ptr<Radio> radio, Conversation::Link link, const std::string& peer)
-        : stream_(std::move(stream)), timer_(stream_.get_executor()), conversation_(std::move(radio), link, peer) {}
+        : stream_(std::move(stream)),
+          timer_(stream_.get_executor()),
+          holdTimer_(stream_.get_executor()),
+          conversation_(std::move(radio), link, peer) {}
 
-    void start() { startRead(); }
+    void start() {
+        if (!holding()) startRead();
+    }
 
-    // Sends these bytes after the answers already queued, unasked.
-    void inject(std::string bytes) {
-        if (closed_) return;
+    // Sends these bytes after the answers already queued, unasked; false
+    // when the connection has closed.
+    bool inject(std::string bytes) {
+        if (closed_) return false;
         replies_.push(Clock::now(), std::chrono::milliseconds(0), std::move(bytes));
         pump();
+        return true;
     }
 
     void close() {
@@ -40,7 +61,9 @@ public:
         closed_ = true;
         boost::system::error_code ignored;
         timer_.cancel();
+        holdTimer_.cancel();
         stream_.close(ignored);
+        conversation_.end();
     }
 
 private:
@@ -55,6 +78,7 @@ private:
     void onRead(const boost::system::error_code& error, std::size_t size) {
         if (closed_) return;
         if (error) return close();
+        if (holding()) return;
         Reply reply = conversation_.receive(readBuffer_.data(), size);
         replies_.push(Clock::now(), reply.delay, std::move(reply.bytes));
         if (reply.close)
@@ -67,7 +91,7 @@ private:
     // Writes the answers that are due, waits for the next ones, and hangs
     // up once everything is written if the conversation asked for it.
     void pump() {
-        if (closed_ || writing_) return;
+        if (closed_ || writing_ || holding()) return;
         outgoing_ = replies_.takeDue(Clock::now());
         if (!outgoing_.empty()) return startWrite();
         if (auto due = replies_.nextDue()) return startWait(*due);
@@ -78,13 +102,14 @@ private:
         writing_ = true;
         boost::asio::async_write(stream_, boost::asio::buffer(outgoing_),
                                  [self = this->shared_from_this()](const boost::system::error_code& error,
-                                                                   std::size_t) { self->onWrite(error); });
+                                                                   std::size_t size) { self->onWrite(error, size); });
     }
 
-    void onWrite(const boost::system::error_code& error) {
+    void onWrite(const boost::system::error_code& error, std::size_t size) {
         writing_ = false;
         if (closed_) return;
         if (error) return close();
+        conversation_.sent(size);
         pump();
     }
 
@@ -100,8 +125,33 @@ private:
         pump();
     }
 
+    // Whether the half-open fault holds this session; once held, it stays
+    // held until the fault is over and the connection is reset.
+    bool holding() {
+        if (!held_ && !closed_ && conversation_.halfOpen()) {
+            held_ = true;
+            watchHold();
+        }
+        return held_;
+    }
+
+    void watchHold() {
+        holdTimer_.expires_after(std::chrono::milliseconds(50));
+        holdTimer_.async_wait([self = this->shared_from_this()](const boost::system::error_code& error) {
+            if (!error) self->onHoldWatch();
+        });
+    }
+
+    void onHoldWatch() {
+        if (closed_) return;
+        if (conversation_.halfOpen()) return watchHold();
+        resetOnClose(stream_);
+        close();
+    }
+
     Stream stream_;
     boost::asio::steady_timer timer_;
+    boost::asio::steady_timer holdTimer_;
     Conversation conversation_;
     ReplyQueue replies_;
     std::array<char, 256> readBuffer_{};
@@ -109,6 +159,7 @@ private:
     bool writing_ = false;
     bool waiting_ = false;
     bool hangUp_ = false;
+    bool held_ = false;
     bool closed_ = false;
 };
 

@@ -145,9 +145,11 @@ void Simulator::reboot(std::size_t index, std::chrono::milliseconds down) {
     onSimulatorThread([&] { listener->reboot(down); });
 }
 
-void Simulator::injectAll(std::size_t index, const std::string& bytes) {
+std::size_t Simulator::injectAll(std::size_t index, const std::string& bytes) {
     auto& listener = listeners_.at(index);
-    onSimulatorThread([&] { listener->injectAll(bytes); });
+    std::size_t connections = 0;
+    onSimulatorThread([&] { connections = listener->injectAll(bytes); });
+    return connections;
 }
 
 std::size_t Simulator::probeCount() const { return responder_ ? responder_->probeCount() : 0; }

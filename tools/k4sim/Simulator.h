@@ -64,8 +64,9 @@ public:
     // Hang up, refuse connections for `down`, then accept again; the
     // radio's state is kept.
     void reboot(std::size_t index, std::chrono::milliseconds down);
-    // Send bytes unasked on every open TCP connection of the radio.
-    void injectAll(std::size_t index, const std::string& bytes);
+    // Send bytes unasked on every open TCP connection of the radio; returns
+    // how many connections they went to.
+    std::size_t injectAll(std::size_t index, const std::string& bytes);
 
     std::size_t probeCount() const;
     std::vector<std::string> discoveryDatagrams() const;

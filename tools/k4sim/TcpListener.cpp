@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "SegmentSize.h"
+
 namespace k4sim {
 
 namespace {
+
+// The receive buffer every accepted connection inherits: small, as a
+// radio's is, so that a radio that stops reading (the half-open fault)
+// stalls the other side's writes after a few kilobytes, not megabytes.
+constexpr int kReceiveBufferBytes = 4096;
 
 std::string peerText(const boost::asio::ip::tcp::socket& socket) {
     boost::system::error_code error;
@@ -31,6 +38,8 @@ void TcpListener::listen() {
     try {
         acceptor_.open(endpoint_.protocol());
         acceptor_.set_option(boost::asio::socket_base::reuse_address(true));
+        acceptor_.set_option(boost::asio::socket_base::receive_buffer_size(kReceiveBufferBytes));
+        limitSegmentSize(acceptor_, kEthernetSegmentBytes);
         acceptor_.bind(endpoint_);
         acceptor_.listen();
     } catch (const boost::system::system_error&) {
@@ -65,9 +74,11 @@ void TcpListener::reboot(std::chrono::milliseconds down) {
     });
 }
 
-void TcpListener::injectAll(const std::string& bytes) {
+std::size_t TcpListener::injectAll(const std::string& bytes) {
+    std::size_t connections = 0;
     for (auto& weak : sessions_)
-        if (auto session = weak.lock()) session->inject(bytes);
+        if (auto session = weak.lock()) connections += session->inject(bytes);
+    return connections;
 }
 
 void TcpListener::close() {

@@ -34,8 +34,8 @@ public:
     void disconnectAll();
     // Hangs up, refuses connections for `down`, then listens again.
     void reboot(std::chrono::milliseconds down);
-    // Sends the bytes to every open connection.
-    void injectAll(const std::string& bytes);
+    // Sends the bytes to every open connection; returns how many there were.
+    std::size_t injectAll(const std::string& bytes);
     void close();
 
 private:
