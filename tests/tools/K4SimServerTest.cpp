@@ -253,14 +253,28 @@ TEST_F(K4SimServer, SilentRadioRecordsButNeverAnswers) {
     EXPECT_EQ(radio().received(), "FA;KS;ID;");
 }
 
-TEST_F(K4SimServer, GarbageGoesBeforeEveryAnswer) {
+TEST_F(K4SimServer, GarbageGoesBeforeAndStrayAnswersAfterEveryAnswer) {
     start();
     k4sim::Faults faults;
     faults.garbage = "\r\n#";
+    faults.stray = "?;";
     setFaults(faults);
     auto client = connect();
     client->send("FA;FT0;ID;");
-    EXPECT_EQ(client->readAnswers(2), "\r\n#FA00014074000;\r\n#ID017;");
+    EXPECT_EQ(client->readAnswers(4), "\r\n#FA00014074000;?;\r\n#ID017;?;");
+}
+
+TEST_F(K4SimServer, DripWritesTheAnswersAByteAtATime) {
+    start();
+    k4sim::Faults faults;
+    faults.dripMs = 2;
+    setFaults(faults);
+    auto client = connect();
+    const auto sent = std::chrono::steady_clock::now();
+    client->send("FA;FB;");
+    EXPECT_EQ(client->readAnswers(2), "FA00014074000;FB00014074000;");
+    // Only a lower bound: 27 pauses between 28 bytes.
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, 54ms);
 }
 
 TEST_F(K4SimServer, HalfOpenStallsWritesKeepsTheLinkAndResetsItWhenCleared) {
