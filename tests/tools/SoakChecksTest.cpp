@@ -286,6 +286,11 @@ TEST(SimControl, HistoryAnswerAndFaultKindLists) {
     EXPECT_TRUE(entries[0].state.transmitting);
     EXPECT_EQ(entries[1].cause, 'c');
     EXPECT_THROW(soak::parseHistory("ok now=1 1:0:7"), std::runtime_error);
+    soak::RadioHistory radio;
+    radio.add(entries);
+    radio.forgetBefore(3);
+    EXPECT_EQ(radio.lastOfCause('k'), 2u);  // the proof of a fault's knob outlives the state itself
+    EXPECT_TRUE(radio.everHad(7010123));
     EXPECT_EQ(soak::chooseFaultKinds("", "").size(), soak::allFaultKinds().size());
     const auto two = soak::chooseFaultKinds("reboot,cut,silent", "silent");
     ASSERT_EQ(two.size(), 2u);

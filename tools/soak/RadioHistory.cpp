@@ -7,6 +7,7 @@ void RadioHistory::add(const std::vector<HistoryEntry>& entries) {
         if (entry.seq > lastSeq()) {
             entries_.push_back(entry);
             vfoAs_.insert(entry.state.vfoA);
+            lastOfCause_[entry.cause] = entry.seq;
         }
 }
 

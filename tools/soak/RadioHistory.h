@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
@@ -40,6 +41,11 @@ public:
             if (entry.seq >= from && test(entry)) return true;
         return false;
     }
+    // The number of the last state of this cause (forgotten ones included); 0 if none.
+    uint64_t lastOfCause(char cause) const {
+        const auto found = lastOfCause_.find(cause);
+        return found == lastOfCause_.end() ? 0 : found->second;
+    }
     // Whether the radio held this VFO A frequency at any time since the
     // soak began to follow it (forgotten states included).
     bool everHad(int64_t vfoA) const { return vfoAs_.count(vfoA) > 0; }
@@ -49,6 +55,7 @@ public:
 private:
     std::deque<HistoryEntry> entries_;
     std::set<int64_t> vfoAs_;
+    std::map<char, uint64_t> lastOfCause_;
 };
 
 }  // namespace soak

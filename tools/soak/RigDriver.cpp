@@ -60,17 +60,14 @@ void RigDriver::poll(TimePoint now) {
     radio_.fetchHistory();
     LONG hint = 0;
     calls_.call("Launch", {S_OK}, [&] { return rig_->Launch(&hint); }, linkMayBeDown());
-    if (hint != kCheckAgain) {
-        due_ = now + kPollGap;
-        return;
-    }
+    polling_ = true;  // at least one Check follows every Launch, which takes a Set's confirmation in
+    due_ = now + kCheckGap;
+    if (hint != kCheckAgain) return;
     const int answeredBefore = check_.answeredPolls();
     const std::string violation = check_.pollSent(now, Clock::now(), radio_.history());
     if (!violation.empty()) calls_.violation(radio_.name() + ": " + violation);
     answeredInAll_ += check_.answeredPolls() - answeredBefore;
     radio_.history().forgetBefore(check_.oldestNeeded());
-    polling_ = true;
-    due_ = now + kCheckGap;
 }
 
 void RigDriver::check(TimePoint now) {

@@ -1,5 +1,5 @@
-// One rig slot driven as a logger drives it: Launch, then Check for as long
-// as the pTime hint asks, then GetFrequency, whose reading the radio's
+// One rig slot driven as a logger drives it: Launch, then Check once and
+// again for as long as the pTime hint asks, then GetFrequency, whose reading the radio's
 // history judges (ReadingCheck). Between polls it clicks the band map (a
 // Set, some of them split), tunes in steps, clears the RIT and keys the
 // transmitter now and then. Its episode (Soak) may hold the Sets and steps,

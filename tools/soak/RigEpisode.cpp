@@ -121,7 +121,7 @@ void RigEpisode::endFault(TimePoint now) {
     RadioSide& radio = rig_.radio();
     facts_.atOff = radio.observeLink(now);
     radio.fetchHistory();
-    facts_.faultKnobSeen = radio.history().anySince(seqAtOn_, [](const HistoryEntry& e) { return e.cause == 'f'; });
+    facts_.faultKnobSeen = radio.history().lastOfCause('f') >= seqAtOn_;
     if (*kind_->off) radio.request(kind_->off);
     if (kind_->mayDropLink) radio.link().faultOff(now);
     rig_.hold(true);
