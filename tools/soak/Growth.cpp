@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace soak {
 namespace {
 
 constexpr double kJudgedFromSeconds = 600;
+constexpr double kWarmUpSeconds = 120;
 constexpr double kMemoryLimitKiBPerHour = 1024;
 
 double percentile(const std::vector<double>& sorted, double fraction) {
@@ -34,7 +36,10 @@ Spread spreadOf(std::vector<double> values) {
     return {values.size(), percentile(values, 0.5), percentile(values, 0.99), values.back()};
 }
 
-double memorySlopePerHour(const std::vector<GaugeSample>& samples) {
+double memorySlopePerHour(const std::vector<GaugeSample>& all) {
+    std::vector<GaugeSample> samples;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(samples),
+                 [](const GaugeSample& s) { return s.atSeconds >= kWarmUpSeconds; });
     if (samples.size() < 2) return 0;
     double meanT = 0, meanM = 0;
     for (const auto& s : samples) {

@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "Verdict.h"
@@ -55,7 +56,11 @@ void printProcess(const SoakResult& result) {
     for (const auto* s : {&result.samples.front(), &result.samples.back()})
         std::printf("  %-8s %10.0f %12.0f %8ld %8ld\n", s == &result.samples.front() ? "first" : "last", s->atSeconds,
                     s->gauge.memoryKiB, s->gauge.threads, s->gauge.handles);
-    std::printf("  memory slope: %.0f KiB per hour (%s)\n", memorySlopePerHour(result.samples),
+    std::printf("  memory (s: KiB):");
+    const std::size_t step = std::max<std::size_t>(1, result.samples.size() / 10);
+    for (std::size_t i = 0; i < result.samples.size(); i += step)
+        std::printf(" %.0f: %.0f", result.samples[i].atSeconds, result.samples[i].gauge.memoryKiB);
+    std::printf("\n  memory slope from the third minute: %.0f KiB per hour (%s)\n", memorySlopePerHour(result.samples),
                 result.seconds >= 600 ? (result.memoryCheck ? "judged: at most 1024" : "not judged under a sanitizer")
                                       : "not judged in a run under 10 minutes");
 }
@@ -71,6 +76,11 @@ bool printReport(const SoakResult& result) {
     const auto failures = verdictFailures(result);
     std::printf("\n  failures: %zu%s\n", failures.size(), failures.empty() ? "" : ":");
     for (const auto& failure : failures) std::printf("    %s\n", failure.c_str());
+    if (!result.kindsSkipped.empty()) {
+        std::printf("  fault kinds skipped:");
+        for (const auto& kind : result.kindsSkipped) std::printf(" %s", kind.c_str());
+        std::printf("\n");
+    }
     std::printf("\nsoak: %s\n", failures.empty() ? "PASSED" : "FAILED");
     return failures.empty();
 }
