@@ -9,7 +9,7 @@ namespace soak {
 Chooser::Chooser(IRadioChooser* chooser, CallWatch& calls, std::vector<std::string> normalNames)
     : chooser_(chooser), calls_(calls), normal_(std::move(normalNames)) {}
 
-const std::vector<std::string>& Chooser::refresh() {
+void Chooser::refresh() {
     SHORT choices = 0;
     calls_.call("GetNumChoices(fresh)", {S_OK}, [&] { return chooser_->GetNumChoices(0, 1, &choices); });
     names_.clear();
@@ -19,7 +19,6 @@ const std::vector<std::string>& Chooser::refresh() {
         names_.push_back(SUCCEEDED(hr) ? platform::ansiFromBstr(name) : std::string());
         SysFreeString(name);
     }
-    return names_;
 }
 
 bool Chooser::lastIsNormal() const {

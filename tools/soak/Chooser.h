@@ -20,8 +20,8 @@ public:
 
     IRadioChooser* get() const { return chooser_; }
     // Starts discovery afresh and reads the list the chooser shows.
-    const std::vector<std::string>& refresh();
-    const std::vector<std::string>& last() const { return names_; }
+    void refresh();
+    // Whether the list last read shows exactly the radios k4sim serves.
     bool lastIsNormal() const;
     // The choice number of the radio with this chooser name in the last
     // list; 0 when it is not there.
