@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "com/ExceptionLog.h"
 #include "log/LogTrail.h"
 
 namespace process {
@@ -21,6 +22,7 @@ std::shared_ptr<LogTrail> logTrail() {
     if (!trail) {
         auto created = std::make_shared<LogTrail>();
         created->open();
+        com::setExceptionLog(created);
         trail = std::move(created);
     }
     return trail;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "ManagerHarness.h"
+#include "com/ExceptionLog.h"
 #include "k4sim/Simulator.h"
 #include "manager/ProcessState.h"
 #include "platform/Path.h"
@@ -65,6 +66,8 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     LONG hint = 0;
     for (IQbRig* rig : {serialA.get(), network.get(), serialB.get()}) ASSERT_EQ(rig->TuneFrequency(10, &hint), S_OK);
 
+    com::logStoppedException("stopped at the boundary");  // guard()'s sink is the process trail
+
     // The file is complete once its last holder has let go of the trail.
     serialA.reset();
     network.reset();
@@ -95,6 +98,9 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return writerOf(line) == 0 && line.find("Discovery Response 127.0.0.1") != std::string::npos;
     }));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("exception stopped at the boundary") == 10; }),
+              1);
 }
 
 }  // namespace

@@ -201,7 +201,13 @@ TEST(ControlRequests, StateFaultsAndMistakes) {
     EXPECT_EQ(faults.garbage, "\x01xx");
     EXPECT_EQ(ask("clear K4-Alpha"), "ok");
     EXPECT_FALSE(simulator.radio(0).faults().silent);
-    EXPECT_EQ(ask("held K4-Alpha"), "ok fa=14074000 fb=14074000 mode=2 split=0");
+    EXPECT_EQ(ask("knob K4-Alpha fa=7010123 mode=3 split=1"), "ok seq=2");
+    const std::string history = ask("history K4-Alpha 2");  // ok now=2 2:MS:...
+    EXPECT_EQ(history.substr(0, 11), "ok now=2 2:");
+    EXPECT_EQ(history.substr(history.find(':', 11)), ":7010123:14074000:3:1:0:k");
+    EXPECT_EQ(ask("history K4-Alpha 3"), "ok now=2");
+    EXPECT_EQ(ask("knob K4-Alpha mode=0"), "error number out of range");
+    EXPECT_EQ(ask("knob K4-Alpha volume=3"), "error unknown knob 'volume'");
     EXPECT_EQ(ask("faults K4-Alpha halfopen"), "ok");
     EXPECT_TRUE(simulator.radio(0).halfOpen());
     EXPECT_EQ(ask("connections K4-Alpha"), "ok open=0 opened=0 received=0 sent=0");
@@ -228,18 +234,32 @@ TEST(DiscoveryAnswers, PaddedNameIdTailAndChurn) {
     EXPECT_EQ(radio.discoveryAnswers("")[0], "k4:K4-Alpha-3:K4 main:K4A001-3");
 }
 
-TEST(HeldValues, EveryValueSinceTheLastTake) {
+// Each entry as "SEQ:FA:MODE:SPLIT:TX:CAUSE".
+std::vector<std::string> historyOf(const k4sim::Radio& radio, uint64_t from) {
+    std::vector<std::string> entries;
+    for (const auto& e : radio.history(from))
+        entries.push_back(std::to_string(e.seq) + ":" + std::to_string(e.state.vfoA) + ":" +
+                          std::to_string(e.state.mode) + ":" + std::to_string(e.state.split) + ":" +
+                          std::to_string(e.state.transmitting) + ":" + static_cast<char>(e.cause));
+    return entries;
+}
+
+TEST(History, EveryWholeStateInOrderWithItsCause) {
     k4sim::Radio radio(alpha(), true, {});
-    radio.execute(0, "FA00007010000");
-    radio.execute(0, "FT1");
-    radio.execute(0, "MD3");
-    const auto held = radio.takeHeld();
-    EXPECT_EQ(held.vfoA, std::set<int64_t>({14074000, 7010000}));
-    EXPECT_EQ(held.splits, std::set<bool>({false, true}));
-    EXPECT_EQ(held.modes, std::set<int>({2, 3}));
-    const auto next = radio.takeHeld();  // only the present values remain
-    EXPECT_EQ(next.vfoA, std::set<int64_t>({7010000}));
-    EXPECT_EQ(next.modes, std::set<int>({3}));
+    for (const char* command : {"FA00007010000", "FA", "FT1", "KS", "TX", "TX"}) radio.execute(0, command);
+    EXPECT_EQ(radio.turnKnob({7010123, {}, 3, {}}), 5u);
+    EXPECT_EQ(radio.turnKnob({}), 5u);  // nothing changed: no new state
+    k4sim::Faults faults;
+    faults.setKnobHz = 7;
+    radio.setFaults(faults);
+    radio.execute(0, "FA00007020000");
+    EXPECT_EQ(radio.execute(0, "KS"), "KS020;");
+    EXPECT_EQ(historyOf(radio, 0),
+              std::vector<std::string>({"1:14074000:2:0:0:i", "2:7010000:2:0:0:c", "3:7010000:2:1:0:c",
+                                        "4:7010000:2:1:1:c", "5:7010123:3:1:1:k", "6:7020000:3:1:1:c",
+                                        "7:7020007:3:1:1:f"}));
+    EXPECT_EQ(historyOf(radio, 7), std::vector<std::string>({"7:7020007:3:1:1:f"}));
+    EXPECT_EQ(radio.currentSeq(), 7u);
 }
 
 k4sim::CommandLine parse(const std::vector<std::string>& args) { return k4sim::parseCommandLine(args); }

@@ -154,17 +154,25 @@ TEST_F(K4SimServer, RecordsExactBytesPerConnectionAndInTheFile) {
     std::filesystem::remove(path);
 }
 
-TEST_F(K4SimServer, LatencyDelaysEveryAnswer) {
+TEST_F(K4SimServer, LatencyAndDripDelayTheAnswers) {
+    struct Case {
+        const char* what;
+        k4sim::Faults faults;
+        std::chrono::milliseconds atLeast;
+    };
+    k4sim::Faults late, drip;
+    late.latencyMs = 150;
+    drip.dripMs = 2;
     start();
-    k4sim::Faults faults;
-    faults.latencyMs = 150;
-    setFaults(faults);
-    auto client = connect();
-    const auto sent = std::chrono::steady_clock::now();
-    client->send("FA;");
-    EXPECT_EQ(client->readAnswers(1), "FA00014074000;");
-    // Only a lower bound: how much later the answer came depends on the machine.
-    EXPECT_GE(std::chrono::steady_clock::now() - sent, 150ms);
+    for (const auto& c : {Case{"latency", late, 150ms}, Case{"drip: 27 pauses between 28 bytes", drip, 54ms}}) {
+        setFaults(c.faults);
+        auto client = connect();
+        const auto sent = std::chrono::steady_clock::now();
+        client->send("FA;FB;");
+        EXPECT_EQ(client->readAnswers(2), "FA00014074000;FB00014074000;") << c.what;
+        // Only a lower bound: how much later the answers came depends on the machine.
+        EXPECT_GE(std::chrono::steady_clock::now() - sent, c.atLeast) << c.what;
+    }
 }
 
 TEST_F(K4SimServer, ClosesAfterTheConfiguredNumberOfCommands) {
@@ -253,14 +261,46 @@ TEST_F(K4SimServer, SilentRadioRecordsButNeverAnswers) {
     EXPECT_EQ(radio().received(), "FA;KS;ID;");
 }
 
-TEST_F(K4SimServer, GarbageGoesBeforeEveryAnswer) {
+TEST_F(K4SimServer, GarbageGoesBeforeAndStrayAnswersAfterEveryAnswer) {
     start();
     k4sim::Faults faults;
     faults.garbage = "\r\n#";
+    faults.stray = "?;";
     setFaults(faults);
     auto client = connect();
     client->send("FA;FT0;ID;");
-    EXPECT_EQ(client->readAnswers(2), "\r\n#FA00014074000;\r\n#ID017;");
+    EXPECT_EQ(client->readAnswers(4), "\r\n#FA00014074000;?;\r\n#ID017;?;");
+}
+
+TEST_F(K4SimServer, HalfOpenStallsWritesKeepsTheLinkAndResetsItWhenCleared) {
+    start();
+    auto client = connect();
+    client->send("ID;");
+    EXPECT_EQ(client->readAnswers(1), "ID017;");
+    k4sim::Faults faults;
+    faults.halfOpen = true;
+    setFaults(faults);
+    // A reading radio takes 16 MiB at once; this one stalls the writes once
+    // its receive buffer and the client's send buffer are full: about 70 KB
+    // natively, about 3 MB where the segment size cannot be limited.
+    EXPECT_LT(client->sendUntilStalled(16 << 20, 300ms), 8u << 20);
+    EXPECT_EQ(radio().commands(), std::vector<std::string>({"ID"}));  // nothing after the fault was read
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "connections K4-Alpha"), "ok open=1 opened=1 received=3 sent=6");
+    auto during = connect();  // a connection made during the fault is held as well
+    during->send("ID;");
+    ASSERT_TRUE(radio().waitForConnections(2, 5s));
+    EXPECT_EQ(sim_->injectAll(0, ""), 2u);  // runs on the simulator's thread once the accept is done
+
+    setFaults({});
+    EXPECT_EQ(client->readToEnd(), "");
+    EXPECT_TRUE(client->ended());
+    EXPECT_EQ(during->readToEnd(), "");
+    EXPECT_TRUE(during->ended());
+    EXPECT_EQ(radio().commands(), std::vector<std::string>({"ID"}));
+    auto after = connect();
+    after->send("ID;");
+    EXPECT_EQ(after->readAnswers(1), "ID017;");
+    EXPECT_EQ(radio().linkCounts().opened, 3);
 }
 
 TEST_F(K4SimServer, HalfOpenStallsWritesKeepsTheLinkAndResetsItWhenCleared) {

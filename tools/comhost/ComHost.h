@@ -31,4 +31,9 @@ com::ComPtr<IRigManager3> createRigManager();
 // The settings file the driver reads in this session.
 std::string settingsFilePath();
 
+// Once every object of the driver is released: lets the driver go, so that
+// its log file is complete (the DLL is unloaded; natively the process's log
+// trail is released).
+void releaseDriver();
+
 }  // namespace comhost

@@ -7,6 +7,7 @@
 
 #include "ComHost.h"
 #include "com/ObjectRoot.h"
+#include "manager/ProcessState.h"
 #include "manager/RigManager.h"
 #include "settings/Settings.h"
 
@@ -43,5 +44,7 @@ com::ComPtr<IRigManager3> createRigManager() {
 }
 
 std::string settingsFilePath() { return (settingsFolder() / settings::kFile).string(); }
+
+void releaseDriver() { process::releaseLogTrail(); }
 
 }  // namespace comhost

@@ -42,6 +42,8 @@ com::ComPtr<IRigManager3> createRigManager() {
     return manager;
 }
 
+void releaseDriver() { CoFreeUnusedLibrariesEx(0, 0); }
+
 std::string settingsFilePath() {
     char folder[MAX_PATH] = "";
     GetWindowsDirectoryA(folder, MAX_PATH);

@@ -56,6 +56,13 @@ Radio keys (n is the radio's position, from 1):
   halfopen                        stop reading and answering but keep the
                                   connections open (writes to the radio
                                   stall); cleared: those connections are reset
+  drip-ms=N                       write the answers one byte at a time, N ms
+                                  apart
+  stray=TEXT                      write TEXT (';' allowed: stray=?;) after
+                                  every answer
+  set-knob=HZ                     at each KS query (the end of a Set), first
+                                  move VFO A by HZ, as an operator turning the
+                                  knob while the Set is under way
   churn                           with flood: new ids with every probe
   pad=N id-tail=TEXT              discovery answers with a name N characters
                                   longer, with TEXT added to the id
@@ -143,6 +150,9 @@ const std::map<std::string, FaultSetter>& faultKeys() {
         {"pad", [](Faults& f, auto& k, auto& v) { f.pad = count(k, v); }},
         {"id-tail", [](Faults& f, auto&, auto& v) { f.idTail = unescape(v); }},
         {"halfopen", [](Faults& f, auto& k, auto& v) { f.halfOpen = flag(k, v); }},
+        {"drip-ms", [](Faults& f, auto& k, auto& v) { f.dripMs = count(k, v); }},
+        {"stray", [](Faults& f, auto&, auto& v) { f.stray = unescape(v); }},
+        {"set-knob", [](Faults& f, auto& k, auto& v) { f.setKnobHz = number(k, v, -1000000000, 1000000000); }},
     };
     return keys;
 }

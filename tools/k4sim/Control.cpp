@@ -1,6 +1,7 @@
 #include "Control.h"
 
 #include <chrono>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -21,16 +22,18 @@ std::string stateText(const RadioState& s) {
     return text.str();
 }
 
-template <class Values>
-std::string joined(const Values& values) {
+std::string historyText(const std::vector<HistoryEntry>& entries, uint64_t now) {
     std::ostringstream text;
-    for (const auto& value : values) text << (&value == &*values.begin() ? "" : ",") << value;
+    text << "now=" << now;
+    for (const auto& e : entries)
+        text << ' ' << e.seq << ':' << e.ms << ':' << e.state.vfoA << ':' << e.state.vfoB << ':' << e.state.mode
+             << ':' << e.state.split << ':' << e.state.transmitting << ':' << static_cast<char>(e.cause);
     return text.str();
 }
 
-std::string heldText(const HeldValues& held) {
-    return "fa=" + joined(held.vfoA) + " fb=" + joined(held.vfoB) + " mode=" + joined(held.modes) +
-           " split=" + joined(held.splits);
+std::string linkText(const LinkCounts& links) {
+    return "open=" + std::to_string(links.open) + " opened=" + std::to_string(links.opened) +
+           " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
 }
 
 std::string linkText(const LinkCounts& links) {
@@ -50,13 +53,33 @@ std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
     return "ok";
 }
 
+long long numberIn(const std::string& text, long long low, long long high) {
+    std::size_t used = 0;
+    const long long value = std::stoll(text, &used);
+    if (used != text.size() || value < low || value > high) throw std::invalid_argument("number out of range");
+    return value;
+}
+
 // One number argument, 0 to `high`.
 long long argument(const std::vector<std::string>& rest, long long high) {
     if (rest.size() != 1) throw std::invalid_argument("expected one number");
-    std::size_t used = 0;
-    const long long value = std::stoll(rest[0], &used);
-    if (used != rest[0].size() || value < 0 || value > high) throw std::invalid_argument("number out of range");
-    return value;
+    return numberIn(rest[0], 0, high);
+}
+
+KnobTurn knobTurn(const std::vector<std::string>& items) {
+    if (items.empty()) throw std::invalid_argument("expected fa=, fb=, mode= or split=");
+    KnobTurn turn;
+    for (const auto& item : items) {
+        const auto equals = item.find('=');
+        const std::string key = item.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
+        if (key == "fa") turn.vfoA = numberIn(value, 0, 99999999999);
+        else if (key == "fb") turn.vfoB = numberIn(value, 0, 99999999999);
+        else if (key == "mode") turn.mode = static_cast<int>(numberIn(value, 1, 9));
+        else if (key == "split") turn.split = numberIn(value, 0, 1) == 1;
+        else throw std::invalid_argument("unknown knob '" + key + "'");
+    }
+    return turn;
 }
 
 std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t index,
@@ -64,7 +87,11 @@ std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t 
     Radio& radio = simulator.radio(index);
     if (verb == "state" && rest.empty())
         return "ok " + stateText(radio.state()) + " rejected=" + std::to_string(radio.rejectedCount());
-    if (verb == "held" && rest.empty()) return "ok " + heldText(radio.takeHeld());
+    if (verb == "knob") return "ok seq=" + std::to_string(radio.turnKnob(knobTurn(rest)));
+    if (verb == "history") {
+        const auto from = static_cast<uint64_t>(argument(rest, std::numeric_limits<long long>::max()));
+        return "ok " + historyText(radio.history(from), radio.currentSeq());
+    }
     if (verb == "faults") return setFaults(radio, rest);
     if (verb == "clear" && rest.empty()) {
         radio.setFaults({});

@@ -14,8 +14,16 @@
 //   connections RADIO      ok open=N opened=N received=BYTES sent=BYTES:
 //                          connections open now and opened in all, bytes
 //                          read and written, since the start
-//   held RADIO             ok fa=HZ,HZ... fb=HZ,... mode=N,... split=0,1:
-//                          every value held since the last "held" request
+//   knob RADIO KEY=VALUE...   change the state as the operator would (VFO
+//                          knobs, mode and split buttons): fa=HZ fb=HZ
+//                          mode=N split=0|1; ok seq=N, the number of the
+//                          whole state it made
+//   history RADIO FROM     ok now=SEQ followed by every whole state from
+//                          number FROM on, oldest first, each as
+//                          SEQ:MS:FA:FB:MODE:SPLIT:TX:CAUSE (MS since the
+//                          radio was made; CAUSE i initial, c a command,
+//                          k the knob request, f the set-knob fault, s a
+//                          state set by a test)
 #pragma once
 
 #include <string>

@@ -25,7 +25,7 @@ Reply Conversation::receive(const char* data, std::size_t size) {
     const Faults faults = radio_->faults();
     for (const auto& command : commands) {
         const std::string answer = radio_->execute(connection_, command);
-        if (!faults.silent && !answer.empty()) reply.bytes += faults.garbage + answer;
+        if (!faults.silent && !answer.empty()) reply.bytes += faults.garbage + answer + faults.stray;
         ++executed_;
         if (link_ == Link::tcp && faults.closeAfter > 0 && executed_ >= faults.closeAfter) {
             hangingUp_ = true;

@@ -15,7 +15,7 @@
 namespace k4sim {
 
 struct Reply {
-    std::string bytes;  // answers, each preceded by the garbage fault's bytes
+    std::string bytes;  // answers, each between the garbage and the stray fault's bytes
     std::chrono::milliseconds delay{0};
     bool close = false;  // hang up once these bytes are written
 };
@@ -33,6 +33,8 @@ public:
     void sent(std::size_t size) { radio_->recordSent(size); }
     // Whether the radio's half-open fault holds this connection (TCP only).
     bool halfOpen() const { return link_ == Link::tcp && radio_->halfOpen(); }
+    // The drip fault's milliseconds between bytes (TCP only; 0: off).
+    int dripMs() const { return link_ == Link::tcp ? radio_->dripMs() : 0; }
     // The connection has closed; also done by the destructor. Idempotent.
     void end();
 

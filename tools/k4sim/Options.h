@@ -29,6 +29,10 @@ struct Faults {
     // When cleared, the connections it held are reset, as such a radio's
     // would be; later connections are served normally.
     bool halfOpen = false;
+    int dripMs = 0;       // TCP: write the answers one byte at a time, this many ms apart (0: off)
+    std::string stray;    // bytes (";" allowed, "?;" say) written after every answer
+    int64_t setKnobHz = 0;  // at each KS query (a set's confirmation), first move VFO A this many
+                            // hertz, as an operator turning the knob while a Set is under way
 };
 
 // The two shapes of a discovery answer.

@@ -11,7 +11,7 @@ Radio::Radio(RadioOptions options, bool recordInMemory, std::vector<std::shared_
       files_(std::move(files)),
       state_(options_.initialState),
       faults_(options_.faults) {
-    noteHeld();
+    noteState(HistoryEntry::Cause::initial);
 }
 
 RadioState Radio::state() const {
@@ -22,7 +22,29 @@ RadioState Radio::state() const {
 void Radio::setState(const RadioState& state) {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = state;
-    noteHeld();
+    noteState(HistoryEntry::Cause::control);
+}
+
+uint64_t Radio::turnKnob(const KnobTurn& turn) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.vfoA = turn.vfoA.value_or(state_.vfoA);
+    state_.vfoB = turn.vfoB.value_or(state_.vfoB);
+    state_.mode = turn.mode.value_or(state_.mode);
+    state_.split = turn.split.value_or(state_.split);
+    noteState(HistoryEntry::Cause::knob);
+    return lastSeq_;
+}
+
+uint64_t Radio::currentSeq() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastSeq_;
+}
+
+std::vector<HistoryEntry> Radio::history(uint64_t from) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto first = std::find_if(history_.begin(), history_.end(),
+                              [from](const HistoryEntry& entry) { return entry.seq >= from; });
+    return {first, history_.end()};
 }
 
 Faults Radio::faults() const {
@@ -38,6 +60,11 @@ void Radio::setFaults(const Faults& faults) {
 bool Radio::halfOpen() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return faults_.halfOpen;
+}
+
+int Radio::dripMs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_.dripMs;
 }
 
 std::vector<ConnectionRecord> Radio::connections() const {
@@ -70,17 +97,13 @@ LinkCounts Radio::linkCounts() const {
     return links_;
 }
 
-HeldValues Radio::takeHeld() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    noteHeld();
-    return std::exchange(held_, {});
-}
-
-void Radio::noteHeld() {
-    held_.vfoA.insert(state_.vfoA);
-    held_.vfoB.insert(state_.vfoB);
-    held_.modes.insert(state_.mode);
-    held_.splits.insert(state_.split);
+// A new entry when the whole state differs from the last one.
+void Radio::noteState(HistoryEntry::Cause cause) {
+    const WholeState now{state_.vfoA, state_.vfoB, state_.mode, state_.split, state_.transmitting};
+    if (!history_.empty() && history_.back().state == now) return;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - made_);
+    history_.push_back({++lastSeq_, ms.count(), now, cause});
+    if (history_.size() > kHistoryKept) history_.pop_front();
 }
 
 void Radio::clearRecord() {
@@ -159,9 +182,13 @@ std::string Radio::execute(int connection, const std::string& command) {
         if (auto* record = findConnection(connection)) record->commands.push_back(command);
     }
     changed_.notify_all();
+    if (command == "KS" && faults_.setKnobHz != 0) {
+        state_.vfoA = std::max<int64_t>(state_.vfoA + faults_.setKnobHz, 0);
+        noteState(HistoryEntry::Cause::faultKnob);
+    }
     std::string answer = answerCommand(command, state_, options_.protocol);
     if (answer == "?;") ++rejectedCount_;
-    noteHeld();
+    noteState(HistoryEntry::Cause::command);
     return answer;
 }
 

@@ -15,8 +15,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <deque>
 #include <mutex>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,36 @@
 
 namespace k4sim {
 
-// Every value of the frequencies, mode and split that the radio held over a
-// stretch of time.
-struct HeldValues {
-    std::set<int64_t> vfoA, vfoB;
-    std::set<int> modes;
-    std::set<bool> splits;
+// What a logger sees of the radio: both VFOs, mode, split and transmit.
+struct WholeState {
+    int64_t vfoA = 0;
+    int64_t vfoB = 0;
+    int mode = 0;
+    bool split = false;
+    bool transmitting = false;
+    bool operator==(const WholeState& other) const {
+        return vfoA == other.vfoA && vfoB == other.vfoB && mode == other.mode && split == other.split &&
+               transmitting == other.transmitting;
+    }
+};
+
+// One whole state in the order the radio took them: numbered from 1 (the
+// initial state), with the milliseconds since the radio was made and what
+// caused it.
+struct HistoryEntry {
+    enum class Cause : char { initial = 'i', command = 'c', knob = 'k', faultKnob = 'f', control = 's' };
+    uint64_t seq = 0;
+    int64_t ms = 0;
+    WholeState state;
+    Cause cause = Cause::initial;
+};
+
+// A change made as the operator would make it on the radio's front panel:
+// the VFO knobs, the mode and split buttons. Empty fields stay as they are.
+struct KnobTurn {
+    std::optional<int64_t> vfoA, vfoB;
+    std::optional<int> mode;
+    std::optional<bool> split;
 };
 
 // A radio's connections and bytes since it started; kept also when the
@@ -64,9 +89,18 @@ public:
 
     RadioState state() const;
     void setState(const RadioState& state);
+    // Applies the turn and returns the number of the whole state it made
+    // (the present one when nothing changed).
+    uint64_t turnKnob(const KnobTurn& turn);
+    // The whole states numbered `from` on (the oldest kept, when those are
+    // gone), oldest first; at most kHistoryKept are kept.
+    std::vector<HistoryEntry> history(uint64_t from) const;
+    static constexpr std::size_t kHistoryKept = 10000;
+    uint64_t currentSeq() const;  // the number of the present whole state
     Faults faults() const;
     void setFaults(const Faults& faults);
     bool halfOpen() const;
+    int dripMs() const;
 
     // The record; empty when the simulator keeps no record in memory.
     std::vector<ConnectionRecord> connections() const;
@@ -75,8 +109,6 @@ public:
     std::size_t connectionCount() const;        // connections opened so far
     std::size_t rejectedCount() const;          // commands answered "?;" so far
     LinkCounts linkCounts() const;
-    // The values held since the last call (the present ones included).
-    HeldValues takeHeld();
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
     // start or the last clearRecord; false on time-out.
@@ -99,7 +131,7 @@ public:
 
 private:
     ConnectionRecord* findConnection(int connection);
-    void noteHeld();  // with mutex_ held
+    void noteState(HistoryEntry::Cause cause);  // with mutex_ held
     template <class Predicate>
     bool waitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
 
@@ -119,7 +151,9 @@ private:
     std::size_t commandCount_ = 0;
     LinkCounts links_;
     std::size_t rejectedCount_ = 0;
-    HeldValues held_;
+    const std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
+    std::deque<HistoryEntry> history_;
+    uint64_t lastSeq_ = 0;
     int churnRound_ = 0;  // simulator's thread only
 };
 

@@ -2,7 +2,8 @@
 // master side of a pseudo-terminal. It reads whatever arrives, lets its
 // Conversation answer, and writes the answers when they are due.
 //
-// While the radio's half-open fault is on, a TCP session neither reads nor
+// Under the drip fault the answers leave one byte per write, the fault's
+// milliseconds apart. While the radio's half-open fault is on, a TCP session neither reads nor
 // writes (the read pending when the fault began loses its bytes) and looks
 // every 50 ms whether the fault is over; then it resets the connection.
 //
@@ -88,12 +89,22 @@ private:
         pump();
     }
 
-    // Writes the answers that are due, waits for the next ones, and hangs
-    // up once everything is written if the conversation asked for it.
+    // Writes the answers that are due (a byte at a time while dripping),
+    // waits for the next ones, and hangs up once everything is written if
+    // the conversation asked for it.
     void pump() {
         if (closed_ || writing_ || holding()) return;
-        outgoing_ = replies_.takeDue(Clock::now());
-        if (!outgoing_.empty()) return startWrite();
+        const Clock::time_point now = Clock::now();
+        unsent_ += replies_.takeDue(now);
+        if (!unsent_.empty()) {
+            if (now < nextByteAt_) return startWait(nextByteAt_);
+            const int drip = conversation_.dripMs();
+            const std::size_t size = drip > 0 ? 1 : unsent_.size();
+            outgoing_ = unsent_.substr(0, size);
+            unsent_.erase(0, size);
+            nextByteAt_ = now + std::chrono::milliseconds(drip);
+            return startWrite();
+        }
         if (auto due = replies_.nextDue()) return startWait(*due);
         if (hangUp_) close();
     }
@@ -155,7 +166,9 @@ private:
     Conversation conversation_;
     ReplyQueue replies_;
     std::array<char, 256> readBuffer_{};
-    std::string outgoing_;
+    std::string unsent_;    // due, not yet written
+    std::string outgoing_;  // being written
+    Clock::time_point nextByteAt_{};
     bool writing_ = false;
     bool waiting_ = false;
     bool hangUp_ = false;

@@ -1,47 +1,54 @@
 #include "CallWatch.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace soak {
 namespace {
 
-constexpr double kReconnectLimitMs = 1250;  // the bounded reconnect wait and a margin
-constexpr double kDiscoveryLimitMs = 750;   // the 500 ms wait for discovery answers and a margin
-constexpr double kQuickLimitMs = 250;       // "milliseconds", on a busy 2-core machine
+constexpr double kQuickLimitMs = 250;
+constexpr double kConnectLimitMs = 1100;    // the driver's bounded connect wait (1 s) and a margin
+constexpr double kDiscoveryLimitMs = 1600;  // discovered() waits at most 1.5 s after a fresh start
+constexpr double kSlowCallMs = 20;
 
-double limitOf(const std::string& method) {
-    for (const char* sending : {"Launch", "Set", "Xmit", "TuneFrequency", "ClearRIT"})
-        if (method == sending) return kReconnectLimitMs;
-    if (method == "GetNumChoices(fresh)") return kDiscoveryLimitMs;
-    if (method == "GetRigObject") return kReconnectLimitMs + kDiscoveryLimitMs;
-    return kQuickLimitMs;
+bool mayConnect(const std::string& method) {
+    for (const char* name : {"GetRigObject", "Launch", "Set", "Xmit", "TuneFrequency", "ClearRIT"})
+        if (method == name) return true;
+    return false;
 }
 
 }  // namespace
 
+double callLimitMs(const std::string& method, const std::function<bool()>& linkMayBeDown) {
+    if (method == "GetNumChoices(fresh)") return kDiscoveryLimitMs;
+    if (mayConnect(method) && linkMayBeDown && linkMayBeDown()) return kConnectLimitMs;
+    return kQuickLimitMs;
+}
+
 void CallWatch::violation(const std::string& text) {
-    if (repeats_[text]++ == 0) violations_.push_back(text);
+    if (repeats_[text]++ > 0) return;
+    violations_.push_back(text);
+    std::printf("  %6.1f s  violation: %s\n", std::chrono::duration<double>(Clock::now() - start_).count(), text.c_str());
+    std::fflush(stdout);
 }
 
-void CallWatch::record(const char* method, double ms) {
+void CallWatch::timed(const char* method, double ms, const std::function<bool()>& linkMayBeDown) {
     MethodFigures& figures = methods_[method];
-    if (figures.calls++ == 0) figures.limitMs = limitOf(method);
+    ++figures.calls;
+    if (ms > kSlowCallMs) ++figures.over20ms;
     if (ms > figures.longestMs) figures.longestMs = ms;
-}
-
-void CallWatch::checkLimits() {
-    for (const auto& [method, figures] : methods_) {
-        if (figures.longestMs <= figures.limitMs) continue;
+    if (ms <= kQuickLimitMs) return;
+    const double limit = callLimitMs(method, linkMayBeDown);
+    if (ms > limit) {
         char text[160];
-        std::snprintf(text, sizeof text, "%s took %.0f ms once (limit %.0f ms)", method.c_str(), figures.longestMs,
-                      figures.limitMs);
+        std::snprintf(text, sizeof text, "%s took longer than its limit of %.0f ms", method, limit);
         violation(text);
     }
 }
 
 std::string CallWatch::hresultText(HRESULT hr) {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<uint32_t>(hr)));
     return text;
 }
 

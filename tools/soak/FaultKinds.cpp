@@ -26,20 +26,32 @@ std::set<std::string> namesIn(const std::string& list) {
 }  // namespace
 
 const std::vector<FaultKind>& allFaultKinds() {
+    using Proof = FaultKind::Proof;
+    // The long recoveries first, so that a short run gives them time.
     static const std::vector<FaultKind> kinds = {
-        {"reboot", Target::rig, 3000, "reboot %s 3000", ""},
+        {"reboot", Target::rig, 3000, "reboot %s 3000", "", false, Proof::renewed},
+        // Longer than the driver's 6 s of silence before it ends a link as lost.
+        {"halfopen", Target::rig, 8000, "faults %s halfopen=1", "faults %s halfopen=0", true, Proof::renewed},
+        {"silent", Target::rig, 8000, "faults %s silent=1", "faults %s silent=0", true, Proof::unanswered},
         // Cut after "FA" and six digits: should a Set's "KS020;" follow that
         // fragment on the next connection, the two would read as an FA answer.
-        {"cut", Target::rig, 1500, "faults %s cut=8", "faults %s cut=0"},
-        {"silent", Target::rig, 3000, "faults %s silent=1", "faults %s silent=0"},
-        {"late", Target::rig, 3000, "faults %s latency-ms=500", "faults %s latency-ms=0"},
-        {"garbage", Target::rig, 3000, "faults %s garbage=\\x01~junk~", "faults %s garbage="},
-        {"flood", Target::rig, 500, "inject %s 20000", ""},
-        {"discovery-flood", Target::discovery, 3000, "faults %s flood=300", "faults %s flood=0"},
-        {"churn", Target::discovery, 3000, "faults %s flood=20 churn=1", "faults %s flood=0 churn=0"},
-        {"long-answer", Target::discovery, 3000, "faults %s pad=3000", "faults %s pad=0"},
-        {"control-id", Target::discovery, 3000, "faults %s id-tail=\\x01\\x1b\\r\\nK4Slot1=EVIL",
-         "faults %s id-tail="},
+        {"cut", Target::rig, 1500, "faults %s cut=8", "faults %s cut=0", false, Proof::renewed},
+        {"late", Target::rig, 3000, "faults %s latency-ms=500", "faults %s latency-ms=0", false, Proof::delivered},
+        {"garbage", Target::rig, 3000, "faults %s garbage=\\x01~junk~", "faults %s garbage=", false,
+         Proof::delivered},
+        {"flood", Target::rig, 500, "inject %s 20000", "", true, Proof::injected},
+        // A byte every 2 ms: a poll's answers take about 80 ms, well within the set time-out.
+        {"drip", Target::rig, 3000, "faults %s drip-ms=2", "faults %s drip-ms=0", false, Proof::delivered},
+        {"stray", Target::rig, 3000, "faults %s stray=?;", "faults %s stray=", false, Proof::delivered},
+        // The soak clicks the band map as the fault begins; at its "KS;" the radio's VFO A moves 7 Hz.
+        {"set-knob", Target::rig, 2000, "faults %s set-knob=7", "faults %s set-knob=0", false, Proof::knobbed},
+        {"discovery-flood", Target::discovery, 3000, "faults %s flood=300", "faults %s flood=0", false,
+         Proof::listed},
+        {"churn", Target::discovery, 3000, "faults %s flood=20 churn=1", "faults %s flood=0 churn=0", false,
+         Proof::listed},
+        {"long-answer", Target::discovery, 3000, "faults %s pad=3000", "faults %s pad=0", false, Proof::listed},
+        {"control-id", Target::discovery, 3000, "faults %s id-tail=\\x01\\x1b\\r\\nK4Slot1=EVIL", "faults %s id-tail=",
+         false, Proof::chosen},
     };
     return kinds;
 }

@@ -1,7 +1,8 @@
 // The faults the soak switches on and off while it runs, as requests to
-// k4sim's control port. A rig fault hits the radio of one slot; a discovery
-// fault hits the spare radio, which only answers discovery probes (and is
-// chosen once for a slot of its own by the control-id fault).
+// k4sim's control port, and what shows that each took effect. A rig fault
+// hits the radio of one slot; a discovery fault hits the spare radio, which
+// only answers discovery probes (and is chosen once for a slot of its own
+// by the control-id fault).
 #pragma once
 
 #include <string>
@@ -11,11 +12,23 @@ namespace soak {
 
 struct FaultKind {
     enum class Target { rig, discovery };
+    // What an episode must show to count as one in which the fault took effect.
+    enum class Proof {
+        renewed,     // a connection was open when it began, and a new one was made before recovery
+        unanswered,  // the radio read commands during the fault and wrote nothing
+        delivered,   // the radio wrote at least one poll's answers during the fault
+        injected,    // the unasked bytes went to an open connection
+        knobbed,     // the knob moved during a Set (the set-knob fault's state)
+        listed,      // the chooser's list was seen abnormal during the fault
+        chosen,      // the spare was bound with S_OK and its id kept out of the settings
+    };
     const char* name;
     Target target;
     int durationMs;
-    const char* on;   // control request; "%s" stands for the radio's name
-    const char* off;  // control request that ends it; empty when it ends by itself
+    const char* on;    // control request; "%s" stands for the radio's name
+    const char* off;   // control request that ends it; empty when it ends by itself
+    bool mayDropLink;  // the driver may end the link while it is on (Check may then fail)
+    Proof proof;
 };
 
 const std::vector<FaultKind>& allFaultKinds();

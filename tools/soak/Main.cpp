@@ -1,41 +1,71 @@
 // soak: the driver through a contest weekend under faults. Acts as the
 // logger on 2 to 4 rig slots against a k4sim run separately (with its
-// control port), switching the radios' faults one after another, and
-// prints the final table; exits 1 on any violation.
+// control port), with fault episodes on every slot and on a spare radio,
+// and prints the final table; exits 1 on any failure.
 //
-//   soak --control PORT --discovery-port PORT --rig NAME:PORT (2 to 4 times)
-//        --spare NAME:PORT [--minutes M | --seconds S] [--only KINDS]
+//   soak --control PORT --discovery-port PORT --rig NAME,ID[,real] (2 to 4
+//        times) --spare NAME,ID [--minutes M | --seconds S] [--only KINDS]
 //        [--skip KINDS] [--seed N] [--proc-file FILE] [--memory-check 0|1]
+//        [--break a|b|c|d|e]
 //
-// KINDS is a comma-separated list of fault kinds (see FaultKinds.cpp); FILE
-// names this process's /proc entry for the memory, thread and handle counts
-// (needed under Wine, see ProcessGauge.h; natively /proc/self). Under
-// Windows the driver is the registered DLL, created through COM in a
-// single-threaded apartment; natively its objects are made in this process.
-// It talks to 127.0.0.1 only: run it inside a private network namespace
-// (tools/soak/run_soak.sh does).
+// Each radio listens on TCP port 9200 of an address of its own; ",real"
+// marks one that answers discovery as k4:<index>:<ip>:<id>. KINDS is a
+// comma-separated list of fault kinds (FaultKinds.cpp); FILE names this
+// process's /proc entry (ProcessGauge.h); --break switches on a fault of
+// the soak's own making in the driver's interfaces (Breakage.h), to show
+// the checks failing. Under Windows the driver is the registered DLL,
+// created through COM in a single-threaded apartment; natively its objects
+// are made in this process. It talks to loopback addresses only: run it
+// inside a private network namespace (tools/soak/run_soak.sh does).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "Report.h"
 #include "Soak.h"
+#include "log/LogFormat.h"
+#include "platform/Profile.h"
+#include "settings/Settings.h"
 #include "tools/comhost/ComHost.h"
 
 namespace {
 
 using namespace soak;
 
-RadioPort radioPort(const std::string& text) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) throw std::invalid_argument("expected NAME:PORT, not " + text);
-    return {text.substr(0, colon), static_cast<uint16_t>(std::stoi(text.substr(colon + 1)))};
+RadioSpec radioSpec(const std::string& text) {
+    std::istringstream fields(text);
+    RadioSpec spec;
+    std::string shape;
+    std::getline(fields, spec.name, ',');
+    std::getline(fields, spec.id, ',');
+    std::getline(fields, shape, ',');
+    if (spec.name.empty() || spec.id.empty() || (!shape.empty() && shape != "real"))
+        throw std::invalid_argument("expected NAME,ID[,real], not " + text);
+    spec.realShape = shape == "real";
+    return spec;
 }
 
-SoakOptions parse(int argc, char** argv) {
+std::vector<std::string> skippedKinds(const std::vector<const FaultKind*>& chosen) {
+    std::vector<std::string> skipped;
+    for (const auto& kind : allFaultKinds()) {
+        bool in = false;
+        for (const auto* c : chosen) in = in || c == &kind;
+        if (!in) skipped.push_back(kind.name);
+    }
+    return skipped;
+}
+
+struct Arguments {
     SoakOptions options;
+    uint16_t discoveryPort = 9100;
+};
+
+Arguments parse(int argc, char** argv) {
+    Arguments parsed;
+    SoakOptions& options = parsed.options;
     std::string only, skip;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -44,39 +74,63 @@ SoakOptions parse(int argc, char** argv) {
         if (arg == "--seconds") options.seconds = std::stod(value);
         else if (arg == "--minutes") options.seconds = std::stod(value) * 60;
         else if (arg == "--control") options.controlPort = static_cast<uint16_t>(std::stoi(value));
-        else if (arg == "--discovery-port") options.discoveryPort = static_cast<uint16_t>(std::stoi(value));
-        else if (arg == "--rig") options.rigs.push_back(radioPort(value));
-        else if (arg == "--spare") options.spare = radioPort(value);
+        else if (arg == "--discovery-port") parsed.discoveryPort = static_cast<uint16_t>(std::stoi(value));
+        else if (arg == "--rig") options.rigs.push_back(radioSpec(value));
+        else if (arg == "--spare") options.spare = radioSpec(value);
         else if (arg == "--only") only = value;
         else if (arg == "--skip") skip = value;
         else if (arg == "--proc-file") options.procFile = value;
         else if (arg == "--memory-check") options.memoryCheck = value != "0";
         else if (arg == "--seed") options.seed = static_cast<unsigned>(std::stoul(value));
+        else if (arg == "--break") options.breakKind = breakKindFrom(value);
         else throw std::invalid_argument("unknown option " + arg);
     }
     if (options.rigs.size() < 2 || options.rigs.size() > 4) throw std::invalid_argument("give 2 to 4 --rig");
     if (options.spare.name.empty() || options.controlPort == 0) throw std::invalid_argument("--spare and --control are needed");
     options.kinds = chooseFaultKinds(only, skip);
-    return options;
+    options.skipped = skippedKinds(options.kinds);
+    return parsed;
+}
+
+void writeSetting(const std::string& key, const std::string& value) {
+    WritePrivateProfileStringA(settings::kSection, key.c_str(), value.c_str(), settings::kFile);
+}
+
+// The driver's log goes beside its settings file; it must be named before
+// the first rig manager opens the log.
+std::string writeSettings(uint16_t discoveryPort, const std::string& settingsPath) {
+    const std::string folder = settingsPath.substr(0, settingsPath.find_last_of("/\\"));
+    writeSetting("ELECRAFT_K4_PORTNUMBER", std::to_string(discoveryPort));
+    writeSetting("LogFileFolder", folder);
+    const auto log = logformat::logFilePath(folder);
+    if (!log) throw std::runtime_error("no log file path in " + folder);
+    return *log;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        const SoakOptions options = parse(argc, argv);
+        Arguments arguments = parse(argc, argv);
+        SoakOptions& options = arguments.options;
         comhost::HostSession session;
-        std::printf("soak: %zu rigs, %.0f s, %zu fault kinds; %s\n", options.rigs.size(), options.seconds,
+        options.settingsPath = comhost::settingsFilePath();
+        LogScan log(writeSettings(arguments.discoveryPort, options.settingsPath));
+        std::printf("soak: %zu rigs, at least %.0f s, %zu fault kinds; %s\n", options.rigs.size(), options.seconds,
                     options.kinds.size(), comhost::hostDescription());
         std::fflush(stdout);
-        bool passed = false;
+        SoakResult result;
         {
             auto manager = comhost::createRigManager();
             com::ComPtr<IRadioChooser> chooser;
             if (FAILED(manager->QueryInterface(IID_IRadioChooser, reinterpret_cast<void**>(chooser.receive()))))
                 throw std::runtime_error("the rig manager offers no IRadioChooser");
-            passed = printReport(Soak(options, chooser.get()).run());
+            result = Soak(options, chooser.get(), log).run();
         }
+        comhost::releaseDriver();
+        for (const auto& entry : log.newExceptions())
+            result.calls.violation("the driver's log shows an exception: " + entry);
+        const bool passed = printReport(result);
         std::fflush(stdout);
         return passed ? 0 : 1;
     } catch (const std::exception& error) {

@@ -1,23 +1,19 @@
 #include "ProcessGauge.h"
 
-#include <filesystem>
 #include <fstream>
 
 namespace soak {
 
-ProcessGauge readProcessGauge(const std::string& procSelf) {
+ProcessGauge readProcessGauge(const std::string& procEntry) {
     ProcessGauge gauge;
-    std::ifstream status(procSelf + "/status");
+    std::ifstream status(procEntry + "/status");
     std::string key;
     while (status >> key) {
         if (key == "VmRSS:") status >> gauge.memoryKiB;
         if (key == "Threads:") status >> gauge.threads;
         status.ignore(4096, '\n');
     }
-    std::error_code error;
-    for (auto it = std::filesystem::directory_iterator(procSelf + "/fd", error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        ++gauge.handles;
+    gauge.handles = countOwnHandles();
     return gauge;
 }
 

@@ -3,86 +3,86 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Verdict.h"
+
 namespace soak {
 namespace {
 
-constexpr double kMemorySlackKiB = 1024;  // heap and stack high-water marks settle within this
-constexpr long kThreadSlack = 2;          // a rig client or discovery run between its start and join
-constexpr long kHandleSlack = 16;         // sockets and events of links being remade
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+void printKinds(const SoakResult& result) {
+    std::printf("\n  recovery: from the fault's end until GetFrequency showed the radio's knob state\n");
+    std::printf("  %-16s %8s %9s %7s %10s %10s\n", "fault", "episodes", "effective", "gave up", "median ms", "max ms");
+    for (const auto& name : result.kindsRun) {
+        const auto found = result.kinds.find(name);
+        const KindResult kind = found == result.kinds.end() ? KindResult{} : found->second;
+        const Spread spread = spreadOf(kind.recoveryMs);
+        std::printf("  %-16s %8d %9d %7d %10.0f %10.0f\n", name.c_str(), kind.episodes, kind.effective, kind.gaveUp,
+                    spread.median, spread.max);
+    }
+    for (const auto& name : result.kindsSkipped) std::printf("  %-16s skipped\n", name.c_str());
 }
 
-void printRecovery(const SoakResult& result) {
-    std::printf("\n  recovery after the fault ended, until GetFrequency agreed with the radio\n");
-    std::printf("  %-16s %8s %10s %10s %10s\n", "fault", "episodes", "recovered", "median ms", "max ms");
-    for (const auto& [kind, recovery] : result.recovery) {
-        const double max = recovery.ms.empty() ? 0 : *std::max_element(recovery.ms.begin(), recovery.ms.end());
-        std::printf("  %-16s %8d %10zu %10.0f %10.0f\n", kind.c_str(), recovery.episodes, recovery.ms.size(),
-                    median(recovery.ms), max);
+void printSpread(const char* label, const std::vector<double>& ms) {
+    const Spread spread = spreadOf(ms);
+    std::printf("  %-22s %8zu %10.0f %10.0f %10.0f\n", label, spread.count, spread.median, spread.p99, spread.max);
+}
+
+void printLag(const SoakResult& result) {
+    std::printf("\n  display lag: from a knob turn on the radio until GetFrequency showed it\n");
+    std::printf("  %-22s %8s %10s %10s %10s\n", "", "turns", "median ms", "p99 ms", "max ms");
+    std::vector<double> all;
+    for (const auto& [radio, ms] : result.lagMs) {
+        printSpread(radio.c_str(), ms);
+        all.insert(all.end(), ms.begin(), ms.end());
     }
+    printSpread("all radios", all);
+    printSpread("after a bind", result.bindMs);
 }
 
 void printCalls(const SoakResult& result) {
-    std::printf("\n  longest host-thread call per method\n");
-    std::printf("  %-22s %9s %12s %10s\n", "method", "calls", "longest ms", "limit ms");
-    for (const auto& [method, figures] : result.calls.methods())
-        std::printf("  %-22s %9ld %12.1f %10.0f\n", method.c_str(), figures.calls, figures.longestMs,
-                    figures.limitMs);
+    std::printf("\n  host-thread calls\n");
+    std::printf("  %-22s %9s %9s %12s\n", "method", "calls", "> 20 ms", "longest ms");
+    long slow = 0;
+    for (const auto& [method, figures] : result.calls.methods()) {
+        std::printf("  %-22s %9ld %9ld %12.1f\n", method.c_str(), figures.calls, figures.over20ms, figures.longestMs);
+        slow += figures.over20ms;
+    }
+    std::printf("  calls over 20 ms: %ld\n", slow);
 }
 
-void printGauges(const SoakResult& result) {
-    std::printf("\n  process size\n");
-    std::printf("  %-8s %10s %12s %8s %8s\n", "sample", "at s", "RSS KiB", "threads", "fds");
-    const char* names[] = {"start", "middle", "end"};
-    for (std::size_t i = 0; i < result.samples.size() && i < 3; ++i) {
-        const auto& s = result.samples[i];
-        std::printf("  %-8s %10.0f %12.0f %8ld %8ld\n", names[i], s.atSeconds, s.gauge.memoryKiB, s.gauge.threads,
-                    s.gauge.handles);
-    }
-    if (result.samples.size() < 2) return;
-    const auto& first = result.samples.front();
-    const auto& last = result.samples.back();
-    const double hours = (last.atSeconds - first.atSeconds) / 3600.0;
-    if (hours <= 0) return;
-    std::printf("  growth per hour: %.0f KiB memory, %.1f threads, %.1f fds\n",
-                (last.gauge.memoryKiB - first.gauge.memoryKiB) / hours,
-                static_cast<double>(last.gauge.threads - first.gauge.threads) / hours,
-                static_cast<double>(last.gauge.handles - first.gauge.handles) / hours);
+void printProcess(const SoakResult& result) {
+    std::printf("\n  the process, sampled between faults (%zu samples)\n", result.samples.size());
+    if (result.samples.empty()) return;
+    std::printf("  %-8s %10s %12s %8s %8s\n", "sample", "at s", "RSS KiB", "threads", "handles");
+    for (const auto* s : {&result.samples.front(), &result.samples.back()})
+        std::printf("  %-8s %10.0f %12.0f %8ld %8ld\n", s == &result.samples.front() ? "first" : "last", s->atSeconds,
+                    s->gauge.memoryKiB, s->gauge.threads, s->gauge.handles);
+    std::printf("  memory (s: KiB):");
+    const std::size_t step = std::max<std::size_t>(1, result.samples.size() / 10);
+    for (std::size_t i = 0; i < result.samples.size(); i += step)
+        std::printf(" %.0f: %.0f", result.samples[i].atSeconds, result.samples[i].gauge.memoryKiB);
+    std::printf("\n  memory slope from the third minute: %.0f KiB per hour (%s)\n", memorySlopePerHour(result.samples),
+                result.seconds >= 600 ? (result.memoryCheck ? "judged: at most 1024" : "not judged under a sanitizer")
+                                      : "not judged in a run under 10 minutes");
 }
 
 }  // namespace
 
-std::string leakOf(const std::vector<GaugeSample>& samples, bool memoryCheck) {
-    if (samples.size() < 3) return {};
-    const ProcessGauge& start = samples[0].gauge;
-    const ProcessGauge& middle = samples[1].gauge;
-    const ProcessGauge& end = samples[2].gauge;
-    if (memoryCheck && middle.memoryKiB - start.memoryKiB > kMemorySlackKiB &&
-        end.memoryKiB - middle.memoryKiB > kMemorySlackKiB)
-        return "memory grew in both halves of the run";
-    if (end.threads > start.threads + kThreadSlack) return "the thread count grew";
-    if (end.handles > start.handles + kHandleSlack) return "the handle count grew";
-    return {};
-}
-
 bool printReport(const SoakResult& result) {
     std::printf("\nsoak: %.0f s\n", result.seconds);
-    printRecovery(result);
+    printKinds(result);
+    printLag(result);
     printCalls(result);
-    printGauges(result);
-    const std::string leak = leakOf(result.samples, result.memoryCheck);
-    const auto& violations = result.calls.violations();
-    std::printf("\n  violations: %zu%s\n", violations.size() + (leak.empty() ? 0 : 1), violations.empty() ? "" : ":");
-    for (const auto& violation : violations)
-        std::printf("    %s (%d times)\n", violation.c_str(), result.calls.timesSeen(violation));
-    if (!leak.empty()) std::printf("    leak: %s\n", leak.c_str());
-    const bool passed = violations.empty() && leak.empty();
-    std::printf("\nsoak: %s\n", passed ? "PASSED" : "FAILED");
-    return passed;
+    printProcess(result);
+    const auto failures = verdictFailures(result);
+    std::printf("\n  failures: %zu%s\n", failures.size(), failures.empty() ? "" : ":");
+    for (const auto& failure : failures) std::printf("    %s\n", failure.c_str());
+    if (!result.kindsSkipped.empty()) {
+        std::printf("  fault kinds skipped:");
+        for (const auto& kind : result.kindsSkipped) std::printf(" %s", kind.c_str());
+        std::printf("\n");
+    }
+    std::printf("\nsoak: %s\n", failures.empty() ? "PASSED" : "FAILED");
+    return failures.empty();
 }
 
 }  // namespace soak

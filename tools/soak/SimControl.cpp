@@ -5,7 +5,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include <boost/asio/connect.hpp>
 #include <boost/asio/read_until.hpp>
 #include <boost/asio/write.hpp>
 
@@ -24,20 +23,27 @@ std::map<std::string, std::string> fieldsOf(const std::string& answer) {
     return fields;
 }
 
-template <class Value, class Convert>
-void addList(const std::string& text, std::set<Value>& into, Convert convert) {
-    std::istringstream items(text);
-    std::string item;
-    while (std::getline(items, item, ','))
-        if (!item.empty()) into.insert(convert(std::stoll(item)));
+HistoryEntry entryOf(const std::string& word) {
+    std::vector<std::string> parts;
+    std::istringstream fields(word);
+    for (std::string part; std::getline(fields, part, ':');) parts.push_back(part);
+    if (parts.size() != 8 || parts[7].size() != 1) throw std::runtime_error("k4sim sent a history entry '" + word + "'");
+    HistoryEntry entry;
+    entry.seq = std::stoull(parts[0]);
+    entry.state = {std::stoll(parts[2]), std::stoll(parts[3]), std::stoi(parts[4]), parts[5] == "1", parts[6] == "1"};
+    entry.cause = parts[7][0];
+    return entry;
 }
 
 }  // namespace
 
-int hostMode(int radioMode) {
-    static const std::map<int, int> modes = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 3}, {9, 6}};
-    const auto found = modes.find(radioMode);
-    return found == modes.end() ? 0 : found->second;
+std::vector<HistoryEntry> parseHistory(const std::string& answer) {
+    std::vector<HistoryEntry> entries;
+    std::istringstream words(answer.substr(2));
+    std::string word;
+    while (words >> word)
+        if (word.rfind("now=", 0) != 0) entries.push_back(entryOf(word));
+    return entries;
 }
 
 SimControl::SimControl(uint16_t port) : socket_(io_) {
@@ -56,23 +62,23 @@ std::string SimControl::ask(const std::string& request) {
     return answer;
 }
 
-Reading SimControl::truth(const std::string& radio) {
-    auto fields = fieldsOf(ask("state " + radio));
-    Reading reading;
-    reading.split = std::stoi(fields["split"]);
-    reading.rcvHz = std::stoll(fields["fa"]);
-    reading.xmitHz = reading.split ? std::stoll(fields["fb"]) : reading.rcvHz;
-    reading.mode = hostMode(std::stoi(fields["mode"]));
-    return reading;
+std::vector<HistoryEntry> SimControl::history(const std::string& radio, uint64_t from) {
+    return parseHistory(ask("history " + radio + " " + std::to_string(from)));
 }
 
-void SimControl::addHeld(const std::string& radio, HeldValues& into) {
-    auto fields = fieldsOf(ask("held " + radio));
-    const auto same = [](long long value) { return value; };
-    addList(fields["fa"], into.vfoA, same);
-    addList(fields["fb"], into.vfoB, same);
-    addList(fields["mode"], into.modes, [](long long code) { return hostMode(static_cast<int>(code)); });
-    addList(fields["split"], into.splits, [](long long value) { return static_cast<int>(value); });
+LinkCounts SimControl::connections(const std::string& radio) {
+    auto fields = fieldsOf(ask("connections " + radio));
+    return {std::stoi(fields["open"]), std::stoi(fields["opened"]), std::stoll(fields["received"]),
+            std::stoll(fields["sent"])};
+}
+
+uint64_t SimControl::knob(const std::string& radio, const KnobTurn& turn) {
+    std::string request = "knob " + radio;
+    if (turn.vfoA >= 0) request += " fa=" + std::to_string(turn.vfoA);
+    if (turn.vfoB >= 0) request += " fb=" + std::to_string(turn.vfoB);
+    if (turn.mode >= 0) request += " mode=" + std::to_string(turn.mode);
+    if (turn.split >= 0) request += " split=" + std::to_string(turn.split);
+    return std::stoull(fieldsOf(ask(request))["seq"]);
 }
 
 }  // namespace soak

@@ -1,39 +1,36 @@
-// The soak's line to k4sim's control port: reads a radio's true state and
-// the values it held, and switches its faults. Blocking calls on the soak's
-// thread; k4sim answers each request at once.
+// The soak's line to k4sim's control port: a radio's true state, its
+// numbered history of whole states, its connections, the knob, and the
+// faults. Blocking calls on the soak's thread; k4sim answers each request
+// at once.
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
+#include <vector>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/streambuf.hpp>
 
+#include "RadioHistory.h"
+
 namespace soak {
 
-// What a radio holds, in the host's terms: hertz, the host's mode number.
-struct Reading {
-    int64_t rcvHz = 0;
-    int64_t xmitHz = 0;
-    int mode = 0;
-    int split = 0;
-    bool operator==(const Reading& other) const {
-        return rcvHz == other.rcvHz && xmitHz == other.xmitHz && mode == other.mode && split == other.split;
-    }
+// What k4sim's "connections" request reports.
+struct LinkCounts {
+    int open = 0;
+    int opened = 0;
+    long long received = 0;
+    long long sent = 0;
 };
 
-// Every value a radio held, in the host's terms.
-struct HeldValues {
-    std::set<int64_t> vfoA, vfoB;
-    std::set<int> modes;
-    std::set<int> splits;
+// A change made on the radio's front panel; negative fields stay as they are.
+struct KnobTurn {
+    int64_t vfoA = -1;
+    int64_t vfoB = -1;
+    int mode = -1;
+    int split = -1;
 };
-
-// The host's mode number for a K4 mode code (CW and DATA reversed fold into
-// CW and DATA); 0 for a code the host has no number for.
-int hostMode(int radioMode);
 
 class SimControl {
 public:
@@ -43,14 +40,19 @@ public:
     // Sends a request and returns the answer line; throws when the answer
     // is not "ok...".
     std::string ask(const std::string& request);
-    Reading truth(const std::string& radio);
-    // Adds the values held since the last call to `into`.
-    void addHeld(const std::string& radio, HeldValues& into);
+    // The whole states numbered `from` on, oldest first.
+    std::vector<HistoryEntry> history(const std::string& radio, uint64_t from);
+    LinkCounts connections(const std::string& radio);
+    // Returns the number of the whole state the turn made.
+    uint64_t knob(const std::string& radio, const KnobTurn& turn);
 
 private:
     boost::asio::io_context io_;
     boost::asio::ip::tcp::socket socket_;
     boost::asio::streambuf input_;
 };
+
+// The entries of a "history" answer ("ok now=N SEQ:MS:FA:FB:MODE:SPLIT:TX:CAUSE ...").
+std::vector<HistoryEntry> parseHistory(const std::string& answer);
 
 }  // namespace soak

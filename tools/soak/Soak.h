@@ -1,89 +1,85 @@
 // The soak run: acts as the logger on 2 to 4 rig slots against k4sim's
-// radios while FaultKinds are switched on and off one after another, and
-// collects what the final table reports.
+// radios while fault episodes run on every slot at once (RigEpisode) and on
+// the spare radio (DiscoveryEpisode), refreshes the chooser and reopens
+// slots from their saved choices as a logger does, samples the process
+// between faults, scans the driver's log, and collects what the verdict
+// and the final table need.
 //
 // Runs on one thread, the host's (a single-threaded apartment under
 // Windows); the driver and k4sim have threads of their own.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "CallWatch.h"
-#include "FaultKinds.h"
-#include "ProcessGauge.h"
+#include "Breakage.h"
+#include "Chooser.h"
+#include "DiscoveryEpisode.h"
+#include "LogScan.h"
+#include "Results.h"
 #include "RigDriver.h"
-#include "SimControl.h"
+#include "RigEpisode.h"
 
 namespace soak {
 
-struct RadioPort {
-    std::string name;
-    uint16_t port = 0;
-};
-
 struct SoakOptions {
-    double seconds = 90;
+    double seconds = 150;  // new faults start until then, and after it (for a while) until every kind took effect once
     uint16_t controlPort = 0;
-    uint16_t discoveryPort = 9100;
-    std::vector<RadioPort> rigs;  // one slot each, from slot 0
-    RadioPort spare;              // discovery faults; chosen once in its own slot by control-id
+    std::vector<RadioSpec> rigs;  // one slot each, from slot 0
+    RadioSpec spare;              // discovery faults; chosen once in a slot of its own by control-id
     std::vector<const FaultKind*> kinds;
+    std::vector<std::string> skipped;
     unsigned seed = 1;
     bool memoryCheck = true;  // off under a sanitizer, whose allocator grows by design
-    std::string procFile;  // names this process's /proc entry (procEntryFrom); empty: /proc/self
-};
-
-struct Recovery {
-    std::vector<double> ms;
-    int episodes = 0;
-};
-
-struct GaugeSample {
-    double atSeconds = 0;
-    ProcessGauge gauge;
-};
-
-struct SoakResult {
-    CallWatch calls;
-    std::map<std::string, Recovery> recovery;  // by fault kind
-    std::vector<GaugeSample> samples;          // start, middle, end
-    bool memoryCheck = true;
-    double seconds = 0;
+    std::string procFile;     // names this process's /proc entry (procEntryFrom); empty: /proc/self
+    BreakKind breakKind = BreakKind::none;
+    std::string settingsPath;  // the driver's settings file
 };
 
 class Soak {
 public:
-    Soak(SoakOptions options, IRadioChooser* chooser);
+    // `log` reads the driver's log file; it outlives the soak, so that its
+    // owner can read the last entries once the driver has let the file go.
+    Soak(SoakOptions options, IRadioChooser* chooser, LogScan& log);
+    ~Soak();
     SoakResult run();
 
 private:
-    void writeSettings();
-    void bindAll();
-    // Drives every rig until `until`, with the logger's chooser refreshes.
-    void drive(Clock::time_point until);
-    void runEpisode(const FaultKind& kind);
-    void awaitRigRecovery(RigDriver& rig, const FaultKind& kind);
-    void awaitDiscoveryRecovery(const FaultKind& kind);
-    // A fresh radio list, as the chooser shows it; checks the saved choices.
-    std::vector<std::string> refreshChooser();
-    void chooseSpare(const std::vector<std::string>& names);
+    void bindAll(TimePoint now);
+    void drive(TimePoint now);
+    void startFaults(TimePoint now, bool pastEnd);
+    void keepUp(TimePoint now);
+    void rebindOne(TimePoint now);
+    bool betweenFaults() const;
+    bool everyKindTookEffect() const;
+    bool tookEffect(const FaultKind& kind) const;
+    // The next kind of the rotation; past the run's end only kinds that
+    // have not yet taken effect.
+    const FaultKind* nextKind(const std::vector<const FaultKind*>& kinds, std::size_t& next, bool pastEnd) const;
+    void refreshChooser();
     void checkSettings();
-    void sample(Clock::time_point start);
-    bool listIsNormal(const std::vector<std::string>& names) const;
+    void scanLog();
 
     const SoakOptions options_;
-    IRadioChooser* const chooser_;
+    SoakResult result_;
     SimControl control_;
     std::mt19937 random_;
-    SoakResult result_;
+    Breakage breakage_;
+    com::ComPtr<IRadioChooser> chooserRef_;
+    Chooser chooser_;
+    LogScan& log_;
+    TimePoint runStart_;
+    std::vector<std::unique_ptr<RadioSide>> radios_;  // the rigs' radios, then the spare
     std::vector<std::unique_ptr<RigDriver>> rigs_;
-    Clock::time_point runStart_{}, nextRefresh_{}, nextRebind_{};
-    std::size_t nextTarget_ = 0;
+    std::vector<std::unique_ptr<RigEpisode>> episodes_;
+    std::unique_ptr<DiscoveryEpisode> discovery_;
+    std::vector<const FaultKind*> rigKinds_, discoveryKinds_;
+    std::size_t nextRigKind_ = 0, nextDiscoveryKind_ = 0;
+    TimePoint nextRefresh_{}, nextRebind_{}, nextSample_{}, nextScan_{};
+    bool samplePending_ = true;
 };
 
 }  // namespace soak

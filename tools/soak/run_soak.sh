@@ -23,20 +23,23 @@ sim=""
 cleanup() {
   [ "$MODE" = wine ] && WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null
   [ -n "$sim" ] && { kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; }
-  rm -rf "$WORK"
+  if [ -n "${QBOX_SOAK_KEEP:-}" ]; then echo "soak: kept $WORK"; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
 
+# Each radio on a loopback address of its own and TCP port 9200, as radios
+# on a LAN; K4-Soak2 answers discovery in the radios' own shape.
 "$K4SIM" --bind 127.0.0.1 --discovery-port 0 --control 0 \
-  --radio name=K4-Soak1,id=K4S001,port=0 --radio name=K4-Soak2,id=K4S002,port=0 \
-  --radio name=K4-Soak3,id=K4S003,port=0 --radio name=K4-Spare,id=K4SPARE,port=0 >"$WORK/k4sim.log" 2>&1 &
+  --radio name=K4-Soak1,id=K4S001,bind=127.0.0.2,port=9200 \
+  --radio name=K4-Soak2,id=K4S002,bind=127.0.0.3,port=9200,shape=real,index=1 \
+  --radio name=K4-Soak3,id=K4S003,bind=127.0.0.4,port=9200 \
+  --radio name=K4-Spare,id=K4SPARE,bind=127.0.0.5,port=9200 >"$WORK/k4sim.log" 2>&1 &
 sim=$!
 for _ in $(seq 100); do grep -q "k4sim ready" "$WORK/k4sim.log" && break; sleep 0.1; done
 grep -q "k4sim ready" "$WORK/k4sim.log" || { cat "$WORK/k4sim.log"; exit 2; }
 port() { sed -n "s/^$1.*:\([0-9]*\)\( .*\)\{0,1\}\$/\1/p" "$WORK/k4sim.log"; }
 set -- --control "$(port control)" --discovery-port "$(port discovery)" \
-  --rig "K4-Soak1:$(port 'radio K4-Soak1')" --rig "K4-Soak2:$(port 'radio K4-Soak2')" \
-  --rig "K4-Soak3:$(port 'radio K4-Soak3')" --spare "K4-Spare:$(port 'radio K4-Spare')" "$@"
+  --rig K4-Soak1,K4S001 --rig K4-Soak2,K4S002,real --rig K4-Soak3,K4S003 --spare K4-Spare,K4SPARE "$@"
 
 : >"$WORK/soak.out"
 # The soak's output goes to a file, shown as it grows; the run passed only

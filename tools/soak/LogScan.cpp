@@ -1,0 +1,33 @@
+#include "LogScan.h"
+
+#include <regex>
+
+namespace soak {
+
+bool isExceptionEntry(const std::string& line) {
+    static const std::regex entry("^ *-?[0-9]+ *[0-9]+ exception( .*)?\r?$");
+    return std::regex_match(line, entry);
+}
+
+std::vector<std::string> LogScan::newExceptions() {
+    std::vector<std::string> found;
+    std::ifstream file(path_, std::ios::binary);
+    if (!file) return found;
+    file.seekg(offset_);
+    std::string chunk(64 * 1024, '\0');
+    while (file.read(&chunk[0], static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0) {
+        const auto size = static_cast<std::size_t>(file.gcount());
+        offset_ += static_cast<std::streamoff>(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            if (chunk[i] != '\n') {
+                partial_ += chunk[i];
+                continue;
+            }
+            if (isExceptionEntry(partial_)) found.push_back(partial_);
+            partial_.clear();
+        }
+    }
+    return found;
+}
+
+}  // namespace soak

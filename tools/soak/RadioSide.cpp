@@ -1,0 +1,55 @@
+#include "RadioSide.h"
+
+#include <stdexcept>
+
+#include "FaultKinds.h"
+
+namespace soak {
+namespace {
+
+const int kBandsKHz[] = {1800, 3500, 7000, 14000, 21000, 28000};
+const int kKnobModes[] = {1, 2, 3, 6, 7, 9};  // LSB, USB, CW, DATA, CW-R, DATA-R
+
+int64_t oddHertzIn(std::mt19937& random) {
+    const int64_t kHz = kBandsKHz[random() % 6] + static_cast<int64_t>(random() % 300);
+    return kHz * 1000 + static_cast<int64_t>(random() % 100) * 10 + 1 + static_cast<int64_t>(random() % 9);
+}
+
+}  // namespace
+
+RadioSide::RadioSide(RadioSpec spec, SimControl& control) : spec_(std::move(spec)), control_(control) {}
+
+void RadioSide::fetchHistory() { history_.add(control_.history(spec_.name, history_.lastSeq() + 1)); }
+
+LinkCounts RadioSide::observeLink(TimePoint now) {
+    const LinkCounts counts = control_.connections(spec_.name);
+    link_.observed(now, counts.open);
+    return counts;
+}
+
+bool RadioSide::linkMayBeDown() {
+    const TimePoint now = Clock::now();
+    observeLink(now);
+    return link_.mayBeDown(now);
+}
+
+Reading RadioSide::turnKnobFresh(std::mt19937& random) {
+    fetchHistory();
+    KnobTurn turn;
+    do turn.vfoA = oddHertzIn(random);
+    while (history_.everHad(turn.vfoA));
+    if (random() % 10 < 3) turn.mode = kKnobModes[random() % 6];
+    if (random() % 10 < 2) {
+        turn.split = history_.current().split ? 0 : 1;
+        turn.vfoB = turn.vfoA + 1000 + static_cast<int64_t>(random() % 4000);
+    }
+    const uint64_t seq = control_.knob(spec_.name, turn);
+    fetchHistory();
+    const auto state = history_.at(seq);
+    if (!state) throw std::runtime_error("k4sim's history lacks the knob's state " + std::to_string(seq));
+    return readingOf(*state);
+}
+
+std::string RadioSide::request(const char* pattern) { return control_.ask(requestFor(pattern, spec_.name)); }
+
+}  // namespace soak

@@ -1,0 +1,34 @@
+// What a soak run collects for its verdict and its final table.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CallWatch.h"
+#include "Growth.h"
+
+namespace soak {
+
+struct KindResult {
+    int episodes = 0;
+    int effective = 0;               // episodes whose fault was shown to take effect
+    int gaveUp = 0;                  // recoveries not seen within the limit
+    std::vector<double> recoveryMs;  // fault's end to the reading of the radio's knob state
+    std::string lastMissing;         // why the last ineffective episode proved nothing
+};
+
+struct SoakResult {
+    CallWatch calls;
+    std::vector<std::string> kindsRun;      // chosen fault kinds, in table order
+    std::vector<std::string> kindsSkipped;  // left out by --only or --skip
+    std::map<std::string, KindResult> kinds;
+    std::map<std::string, std::vector<double>> lagMs;  // display lag by radio
+    std::vector<double> bindMs;             // bind to the reading of the radio's knob
+    std::map<std::string, int> answeredPolls;  // by radio
+    std::vector<GaugeSample> samples;       // taken between faults
+    bool memoryCheck = true;
+    double seconds = 0;
+};
+
+}  // namespace soak
