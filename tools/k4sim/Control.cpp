@@ -36,11 +36,6 @@ std::string linkText(const LinkCounts& links) {
            " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
 }
 
-std::string linkText(const LinkCounts& links) {
-    return "open=" + std::to_string(links.open) + " opened=" + std::to_string(links.opened) +
-           " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
-}
-
 std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
     Faults faults = radio.faults();
     for (const auto& item : items) {
