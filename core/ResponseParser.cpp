@@ -1,5 +1,6 @@
 #include "core/ResponseParser.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -73,7 +74,43 @@ bool matches(const AnswerForm& form, const std::string& response) {
     return response.size() == form.length && response.compare(0, std::strlen(form.prefix), form.prefix) == 0;
 }
 
+// "KS" at `start`, then digits and the final ';': the radio's confirmation
+// of a Set ("KS020;").
+bool isConfirmationAt(const std::string& text, size_t start) {
+    if (text.compare(start, 2, "KS") != 0 || text.back() != ';') return false;
+    for (size_t i = start + 2; i + 1 < text.size(); ++i)
+        if (!isDigit(text[i])) return false;
+    return true;
+}
+
+bool isAnswerWhole(const std::string& response) {
+    for (const AnswerForm& form : kAnswerForms)
+        if (matches(form, response)) return true;
+    return response.size() >= 3 && response.compare(0, 2, "KS") == 0;
+}
+
+// Where the longest end of the response that is a known answer begins; npos
+// when it ends in none.
+size_t knownAnswerStart(const std::string& response) {
+    size_t start = std::string::npos;
+    for (const AnswerForm& form : kAnswerForms) {
+        if (response.size() < form.length) continue;
+        const size_t at = response.size() - form.length;
+        if (response.compare(at, std::strlen(form.prefix), form.prefix) == 0) start = std::min(start, at);
+    }
+    const size_t confirmation = response.rfind("KS");
+    if (confirmation != std::string::npos && isConfirmationAt(response, confirmation))
+        start = std::min(start, confirmation);
+    return start;
+}
+
 }  // namespace
+
+ResponseParts separateStrayBytes(const std::string& response) {
+    const size_t start = isAnswerWhole(response) ? 0 : knownAnswerStart(response);
+    if (start == 0 || start == std::string::npos) return {"", response};
+    return {response.substr(0, start), response.substr(start)};
+}
 
 ParseResult applyResponse(K4State& state, const std::string& response) {
     for (const AnswerForm& form : kAnswerForms)

@@ -17,3 +17,16 @@ enum class ParseResult {
 };
 
 ParseResult applyResponse(K4State& state, const std::string& response);
+
+// A response cut from the received stream at ';': the bytes before the
+// answer it ends with, if any, and that answer. Bytes a radio (or a line)
+// sent without ';' become the front of the next response ("xxxFA00014074000;"
+// after a burst of noise); the answer is the longest end of the response
+// that is an answer the rig knows (a poll answer or a Set's "KS"
+// confirmation), so that noise never hides it. A response that is a known
+// answer itself, or ends in none, is the answer whole, with no stray bytes.
+struct ResponseParts {
+    std::string stray;
+    std::string answer;
+};
+ResponseParts separateStrayBytes(const std::string& response);

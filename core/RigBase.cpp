@@ -51,6 +51,9 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
         }
         if (pollPending_ && rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout)) pollPending_ = false;
         if (setInProgress_ != 0) {
+            // The Set's confirmation is awaited: the host is asked to take it
+            // in, so that polling resumes as soon as it has come.
+            *pTime = kPollHint;
             if (logging()) log_->writeMessage(instanceNumber_, "Launch-skip");
         } else if (!pollPending_) {
             sendPoll(pTime);
@@ -143,13 +146,16 @@ std::string CQbRigBase::getNextCommandResponse() {
 }
 
 void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4State> state) {
-    if (passSetGate(setInProgress_, response) == GateVerdict::Skip) {
-        logText("skipped", response);
+    const ResponseParts parts = separateStrayBytes(response);
+    if (!parts.stray.empty()) logText("dropped stray", parts.stray);
+    const std::string& answer = parts.answer;
+    if (passSetGate(setInProgress_, answer) == GateVerdict::Skip) {
+        logText("skipped", answer);
         return;
     }
-    const ParseResult result = applyResponse(*state, response);
+    const ParseResult result = applyResponse(*state, answer);
     if (result == ParseResult::PollComplete) pollPending_ = false;
-    if (result == ParseResult::Malformed) logText("malformed", response);
+    if (result == ParseResult::Malformed) logText("malformed", answer);
 }
 
 void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {

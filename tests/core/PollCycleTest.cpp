@@ -63,6 +63,19 @@ TEST_F(PollCycleTest, SplitAnswersReportTheTransmitVfo) {
     EXPECT_EQ(port->texts().back(), "FA00007010000;MD7;FB00007012500;MD$7;FT1;KS;");
 }
 
+// A burst of bytes without ';' (the buffer keeps the newest 2048 of them)
+// sticks to the front of the next answer; the whole poll still counts, so
+// the state is never half old, half new.
+TEST_F(PollCycleTest, NoiseBeforeAnAnswerDoesNotHideIt) {
+    launch(rig.get());
+    receive(std::string(3000, 'x'));
+    receive("FA00007010000;FB00007012500;FT1;MD3;MD$3;");
+    const coretest::Frequency f = frequencyOf(rig.get());
+    EXPECT_DOUBLE_EQ(f.rcv, 7010.0);
+    EXPECT_DOUBLE_EQ(f.xmit, 7012.5);
+    EXPECT_EQ(f.mode, 3);
+}
+
 TEST_F(PollCycleTest, AnswersSplitAcrossReadsAreJoined) {
     launch(rig.get());
     EXPECT_EQ(receive("FA0001").time, 10);

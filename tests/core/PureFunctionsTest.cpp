@@ -106,6 +106,26 @@ TEST_F(ResponseParserTest, UnknownAnswersChangeNothing) {
     EXPECT_EQ(state.mode, 3);
 }
 
+// Bytes sent without ';' (noise, a flood) become the front of the next
+// response; the answer they hide is still found at its end.
+TEST(StrayBytesTest, TheAnswerAtTheEndOfAResponseIsSeparatedFromWhatPrecedesIt) {
+    struct Case {
+        const char* response;
+        const char* stray;
+        const char* answer;
+    };
+    for (const Case& c : {Case{"FA00014074000;", "", "FA00014074000;"}, Case{"xxxFA00014074000;", "xxx", "FA00014074000;"},
+                          Case{"\r\nMD$2;", "\r\n", "MD$2;"}, Case{"zzMD2;", "zz", "MD2;"},
+                          Case{"noiseFT1;", "noise", "FT1;"}, Case{"garbleKS020;", "garble", "KS020;"},
+                          Case{"xKSKS020;", "xKS", "KS020;"}, Case{"KS;", "", "KS;"}, Case{"?;", "", "?;"},
+                          Case{"xxFA0001407;", "", "xxFA0001407;"}, Case{"FB0001407400x;", "", "FB0001407400x;"},
+                          Case{"xxKS02x;", "", "xxKS02x;"}}) {
+        const ResponseParts parts = separateStrayBytes(c.response);
+        EXPECT_EQ(parts.stray, c.stray) << c.response;
+        EXPECT_EQ(parts.answer, c.answer) << c.response;
+    }
+}
+
 TEST(SetGateTest, OnlyTheLastAwaitedConfirmationPasses) {
     int32_t pending = 2;
     EXPECT_EQ(passSetGate(pending, "FA00014074000;"), GateVerdict::Skip);

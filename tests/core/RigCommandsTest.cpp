@@ -104,11 +104,17 @@ TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
-TEST_F(RigCommandsTest, LaunchSendsNothingWhileASetIsPending) {
+// While a Set awaits its confirmation, Launch polls nothing but asks the host
+// to call Check, which takes the confirmation in: polling resumes at once,
+// not only when the Set times out.
+TEST_F(RigCommandsTest, LaunchSendsNothingWhileASetIsPendingButAsksForItsConfirmation) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(kSetTimeout - 1);
-    EXPECT_EQ(launch(rig.get()), -1);
+    EXPECT_EQ(launch(rig.get()), 10);
     EXPECT_EQ(port->texts().size(), 1u);
+    receive("noiseKS020;");
+    EXPECT_EQ(launch(rig.get()), 10);
+    EXPECT_EQ(lastText(), kPoll);
 }
 
 TEST_F(RigCommandsTest, LaunchForgetsTheSetAfterOnePointFiveSecondsExactly) {
@@ -133,7 +139,8 @@ TEST_F(RigCommandsTest, CheckForgetsTheSetAfterOnePointFiveSecondsExactly) {
 TEST_F(RigCommandsTest, SetClockGoingBackwardsNeverTimesOut) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(-10 * kSecond);
-    EXPECT_EQ(launch(rig.get()), -1);
+    launch(rig.get());
+    EXPECT_EQ(port->texts().size(), 1u);
     receive("FA00007000000;");
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
 }

@@ -126,6 +126,13 @@ TEST_F(RigLogTest, LaunchLogsTheSkipAndTheSetTimeout) {
                          }));
 }
 
+TEST_F(RigLogTest, StrayBytesBeforeAnAnswerAreLoggedAsDropped) {
+    receive("zzFT1;");
+    const std::vector<std::string> all = entries();
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.back(), "dropped stray \"zz\"");
+}
+
 TEST_F(RigLogTest, MalformedFrequencyIsLoggedAndNotApplied) {
     receive("FA00014074000;FA00014x74000;");
     EXPECT_DOUBLE_EQ(coretest::frequencyOf(rig.get()).rcv, 14074.0);
