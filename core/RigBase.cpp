@@ -51,9 +51,6 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
         }
         if (pollPending_ && rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout)) pollPending_ = false;
         if (setInProgress_ != 0) {
-            // The Set's confirmation is awaited: the host is asked to take it
-            // in, so that polling resumes as soon as it has come.
-            *pTime = kPollHint;
             if (logging()) log_->writeMessage(instanceNumber_, "Launch-skip");
         } else if (!pollPending_) {
             sendPoll(pTime);
