@@ -252,14 +252,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     SimOptions& options = line.options;
     RadioOptions defaults;
-    std::vector<std::string> specs;
+    std::vector<std::string> radioTexts;
     Reader reader(args);
     while (reader.next()) {
         const std::string& option = reader.option();
         if (option == "--help" || option == "-h") {
             line.help = true;
         } else if (option == "--radio") {
-            specs.push_back(reader.value());
+            radioTexts.push_back(reader.value());
         } else if (option == "--bind") {
             options.bindAddress = reader.value();
         } else if (option == "--discovery-port") {
@@ -283,8 +283,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             throw UsageError("unknown option '" + option + "'");
         }
     }
-    if (specs.empty()) specs.emplace_back();
-    for (std::size_t i = 0; i < specs.size(); ++i) options.radios.push_back(makeRadio(defaults, i + 1, specs[i]));
+    if (radioTexts.empty()) radioTexts.emplace_back();
+    for (std::size_t i = 0; i < radioTexts.size(); ++i) options.radios.push_back(makeRadio(defaults, i + 1, radioTexts[i]));
     return line;
 }
 

@@ -59,9 +59,9 @@ void DiscoveryEpisode::look(TimePoint now) {
 // The spare, its id now with control bytes, chosen for a slot of its own:
 // the rig must come with S_OK, and the id must not reach the settings file.
 void DiscoveryEpisode::chooseSpare() {
-    if (chooser_.choiceOf(spare_.spec().chooserName()) == 0) return;
+    if (chooser_.choiceOf(spare_.identity().chooserName()) == 0) return;
     spareTried_ = true;
-    facts_.spareBound = chooser_.bindOnce(spare_.spec().chooserName(), spareSlot_) == S_OK;
+    facts_.spareBound = chooser_.bindOnce(spare_.identity().chooserName(), spareSlot_) == S_OK;
     facts_.spareKeyAbsent = !settingsHaveKey(settingsPath_, "K4Slot" + std::to_string(spareSlot_ + 1));
 }
 

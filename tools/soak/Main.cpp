@@ -35,17 +35,17 @@ namespace {
 
 using namespace soak;
 
-RadioSpec radioSpec(const std::string& text) {
+RadioIdentity radioIdentity(const std::string& text) {
     std::istringstream fields(text);
-    RadioSpec spec;
+    RadioIdentity identity;
     std::string shape;
-    std::getline(fields, spec.name, ',');
-    std::getline(fields, spec.id, ',');
+    std::getline(fields, identity.name, ',');
+    std::getline(fields, identity.id, ',');
     std::getline(fields, shape, ',');
-    if (spec.name.empty() || spec.id.empty() || (!shape.empty() && shape != "real"))
+    if (identity.name.empty() || identity.id.empty() || (!shape.empty() && shape != "real"))
         throw std::invalid_argument("expected NAME,ID[,real], not " + text);
-    spec.realShape = shape == "real";
-    return spec;
+    identity.realShape = shape == "real";
+    return identity;
 }
 
 std::vector<std::string> skippedKinds(const std::vector<const FaultKind*>& chosen) {
@@ -75,8 +75,8 @@ Arguments parse(int argc, char** argv) {
         else if (arg == "--minutes") options.seconds = std::stod(value) * 60;
         else if (arg == "--control") options.controlPort = static_cast<uint16_t>(std::stoi(value));
         else if (arg == "--discovery-port") parsed.discoveryPort = static_cast<uint16_t>(std::stoi(value));
-        else if (arg == "--rig") options.rigs.push_back(radioSpec(value));
-        else if (arg == "--spare") options.spare = radioSpec(value);
+        else if (arg == "--rig") options.rigs.push_back(radioIdentity(value));
+        else if (arg == "--spare") options.spare = radioIdentity(value);
         else if (arg == "--only") only = value;
         else if (arg == "--skip") skip = value;
         else if (arg == "--proc-file") options.procFile = value;

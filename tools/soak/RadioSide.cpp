@@ -17,12 +17,12 @@ int64_t oddHertzIn(std::mt19937& random) {
 
 }  // namespace
 
-RadioSide::RadioSide(RadioSpec spec, SimControl& control) : spec_(std::move(spec)), control_(control) {}
+RadioSide::RadioSide(RadioIdentity identity, SimControl& control) : identity_(std::move(identity)), control_(control) {}
 
-void RadioSide::fetchHistory() { history_.add(control_.history(spec_.name, history_.lastSeq() + 1)); }
+void RadioSide::fetchHistory() { history_.add(control_.history(identity_.name, history_.lastSeq() + 1)); }
 
 LinkCounts RadioSide::observeLink(TimePoint now) {
-    const LinkCounts counts = control_.connections(spec_.name);
+    const LinkCounts counts = control_.connections(identity_.name);
     link_.observed(now, counts.open);
     return counts;
 }
@@ -43,13 +43,13 @@ Reading RadioSide::turnKnobFresh(std::mt19937& random) {
         turn.split = history_.current().split ? 0 : 1;
         turn.vfoB = turn.vfoA + 1000 + static_cast<int64_t>(random() % 4000);
     }
-    const uint64_t seq = control_.knob(spec_.name, turn);
+    const uint64_t seq = control_.knob(identity_.name, turn);
     fetchHistory();
     const auto state = history_.at(seq);
     if (!state) throw std::runtime_error("k4sim's history lacks the knob's state " + std::to_string(seq));
     return readingOf(*state);
 }
 
-std::string RadioSide::request(const char* pattern) { return control_.ask(requestFor(pattern, spec_.name)); }
+std::string RadioSide::request(const char* pattern) { return control_.ask(requestFor(pattern, identity_.name)); }
 
 }  // namespace soak

@@ -13,7 +13,7 @@
 
 namespace soak {
 
-struct RadioSpec {
+struct RadioIdentity {
     std::string name;  // k4sim's radio name
     std::string id;    // its discovery id, saved as a slot's choice
     bool realShape = false;  // answers discovery as k4:<index>:<ip>:<id>
@@ -24,10 +24,10 @@ struct RadioSpec {
 
 class RadioSide {
 public:
-    RadioSide(RadioSpec spec, SimControl& control);
+    RadioSide(RadioIdentity identity, SimControl& control);
 
-    const RadioSpec& spec() const { return spec_; }
-    const std::string& name() const { return spec_.name; }
+    const RadioIdentity& identity() const { return identity_; }
+    const std::string& name() const { return identity_.name; }
     SimControl& control() { return control_; }
     RadioHistory& history() { return history_; }
     LinkWatch& link() { return link_; }
@@ -45,7 +45,7 @@ public:
     std::string request(const char* pattern);
 
 private:
-    const RadioSpec spec_;
+    const RadioIdentity identity_;
     SimControl& control_;
     RadioHistory history_;
     LinkWatch link_;

@@ -111,7 +111,7 @@ void RigEpisode::tickFault(TimePoint now) {
     if (kind_->target == FaultKind::Target::rig && std::string(kind_->name) == "reboot" && !rebound_ &&
         now - since_ >= kRebindAfter) {
         // The logger reopens the slot while the radio refuses connections: S_OK all the same.
-        rig_.bind(chooser_.get(), -1, chooser_.choiceOf(rig_.radio().spec().chooserName()) != 0);
+        rig_.bind(chooser_.get(), -1, chooser_.choiceOf(rig_.radio().identity().chooserName()) != 0);
         rebound_ = true;
     }
     if (now >= faultEnd_) endFault(now);

@@ -34,7 +34,7 @@ Soak::Soak(SoakOptions options, IRadioChooser* chooser, LogScan& log)
       chooser_(chooserRef_.get(), result_.calls, chooserNames(options_)),
       log_(log),
       runStart_(Clock::now()) {
-    for (const auto& spec : options_.rigs) radios_.push_back(std::make_unique<RadioSide>(spec, control_));
+    for (const auto& identity : options_.rigs) radios_.push_back(std::make_unique<RadioSide>(identity, control_));
     radios_.push_back(std::make_unique<RadioSide>(options_.spare, control_));
     for (std::size_t i = 0; i < options_.rigs.size(); ++i) {
         rigs_.push_back(std::make_unique<RigDriver>(static_cast<short>(i), *radios_[i], result_.calls, random_));
@@ -170,7 +170,7 @@ bool Soak::everyKindTookEffect() const {
 void Soak::refreshChooser() {
     chooser_.refresh();
     for (auto& rig : rigs_)
-        if (rig->bound()) chooser_.checkSaved(rig->slot(), rig->radio().spec().chooserName());
+        if (rig->bound()) chooser_.checkSaved(rig->slot(), rig->radio().identity().chooserName());
 }
 
 void Soak::checkSettings() {

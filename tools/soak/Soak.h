@@ -28,8 +28,8 @@ namespace soak {
 struct SoakOptions {
     double seconds = 150;  // new faults start until then, and after it (for a while) until every kind took effect once
     uint16_t controlPort = 0;
-    std::vector<RadioSpec> rigs;  // one slot each, from slot 0
-    RadioSpec spare;              // discovery faults; chosen once in a slot of its own by control-id
+    std::vector<RadioIdentity> rigs;  // one slot each, from slot 0
+    RadioIdentity spare;              // discovery faults; chosen once in a slot of its own by control-id
     std::vector<const FaultKind*> kinds;
     std::vector<std::string> skipped;
     unsigned seed = 1;
