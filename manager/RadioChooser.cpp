@@ -74,6 +74,7 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
         return rig::createNetwork(radio, SlotNumber, pRig);
     });
 }
+
 // Choice 0 never yields a rig: it runs the address dialog and, after OK,
 // starts discovery again so that the new address list is probed.
 HRESULT CRigManager::editAddresses() {

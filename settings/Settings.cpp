@@ -37,7 +37,9 @@ bool isControlByte(char c) {
 bool isPortNumber(const std::string& text) {
     const bool digits = !text.empty() && text.size() <= kLongestPortText &&
                         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return digits && std::stoi(text) >= 1 && std::stoi(text) <= 65535;
+    if (!digits) return false;
+    const int number = std::stoi(text);
+    return number >= 1 && number <= 65535;
 }
 
 template <size_t BufferSize>
