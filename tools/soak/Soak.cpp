@@ -66,14 +66,13 @@ SoakResult Soak::run() {
     for (TimePoint now = Clock::now(); !betweenFaults() && now < drained; now = Clock::now()) drive(now);
     refreshChooser();
     checkSettings();
-    result_.samples.push_back({std::chrono::duration<double>(Clock::now() - runStart_).count(),
-                               readProcessGauge(procEntryFrom(options_.procFile))});
+    takeSample(Clock::now());
     for (auto& rig : rigs_) {
         result_.answeredPolls[rig->radio().name()] = rig->answeredPollsInAll();
         rig->release();
     }
     scanLog();
-    result_.seconds = std::chrono::duration<double>(Clock::now() - runStart_).count();
+    result_.seconds = secondsSinceStart(Clock::now());
     return std::move(result_);
 }
 
@@ -122,8 +121,7 @@ const FaultKind* Soak::nextKind(const std::vector<const FaultKind*>& kinds, std:
 void Soak::keepUp(TimePoint now) {
     if (now >= nextSample_) samplePending_ = true;
     if (samplePending_ && betweenFaults()) {
-        result_.samples.push_back({std::chrono::duration<double>(now - runStart_).count(),
-                                   readProcessGauge(procEntryFrom(options_.procFile))});
+        takeSample(now);
         samplePending_ = false;
         nextSample_ = now + kSampleEvery;
     }
@@ -152,6 +150,12 @@ void Soak::rebindOne(TimePoint now) {
         return;
     }
 }
+
+void Soak::takeSample(TimePoint now) {
+    result_.samples.push_back({secondsSinceStart(now), readProcessGauge(procEntryFrom(options_.procFile))});
+}
+
+double Soak::secondsSinceStart(TimePoint now) const { return std::chrono::duration<double>(now - runStart_).count(); }
 
 bool Soak::betweenFaults() const {
     return discovery_->betweenFaults() &&

@@ -53,6 +53,9 @@ private:
     void startFaults(TimePoint now, bool pastEnd);
     void keepUp(TimePoint now);
     void rebindOne(TimePoint now);
+    // One process sample, at `now`.
+    void takeSample(TimePoint now);
+    double secondsSinceStart(TimePoint now) const;
     bool betweenFaults() const;
     bool everyKindTookEffect() const;
     bool tookEffect(const FaultKind& kind) const;
