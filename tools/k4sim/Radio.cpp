@@ -62,6 +62,11 @@ bool Radio::halfOpen() const {
     return faults_.halfOpen;
 }
 
+bool Radio::stalled() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_.stall;
+}
+
 int Radio::dripMs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return faults_.dripMs;

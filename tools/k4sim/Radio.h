@@ -100,6 +100,7 @@ public:
     Faults faults() const;
     void setFaults(const Faults& faults);
     bool halfOpen() const;
+    bool stalled() const;
     int dripMs() const;
 
     // The record; empty when the simulator keeps no record in memory.
