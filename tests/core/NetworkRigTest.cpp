@@ -283,24 +283,27 @@ TEST_F(NetworkRigTest, RenewedLinkDropsTheAnswerTheLostOneLeftUnfinished) {
 }
 
 // A radio that stops answering but leaves the link open (it lost power or
-// its network): three polls in a row unanswered, the last past its 2 s
-// time-out, end the link as lost; any byte from the radio starts the count
-// again. The rig decides on its own clock.
-TEST_F(NetworkRigTest, ThreeUnansweredPollsEndTheLinkAsLost) {
+// its network): once the first poll after its last byte is 6 s old and three
+// polls have gone out since, the link is ended as lost, by Check or by the
+// Launch that would resend; any byte from the radio starts the count again.
+// The rig decides on its own clock.
+TEST_F(NetworkRigTest, ASilentRadioLosesItsLink) {
     using coretest::kSecond;
     struct Case {
         const char* what;
-        int pollsBefore;  // each followed by its 2 s time-out
-        bool answer;      // then the radio sends an answer
-        int pollsAfter;   // then more polls, 2 s apart
-        platform::Nanos age;  // the last poll's age at the Check
+        int pollsBefore;      // each followed by its 2 s time-out
+        bool answer;          // then the radio sends an answer
+        int pollsAfter;       // then more polls, 2 s apart
+        platform::Nanos age;  // of the first of them, when the rig looks
+        bool byLaunch;        // Launch looks instead of Check
         bool lost;
     };
-    for (const Case& c : {Case{"three polls, the last timed out", 2, false, 1, 2 * kSecond, true},
-                          Case{"the third poll not yet timed out", 2, false, 1, 2 * kSecond - 1, false},
-                          Case{"two polls and a long silence", 1, false, 1, 60 * kSecond, false},
-                          Case{"an answer starts the count again", 2, true, 2, 2 * kSecond, false},
-                          Case{"three polls after the answer", 2, true, 3, 2 * kSecond, true}}) {
+    for (const Case& c : {Case{"three polls, the first 6 s old", 0, false, 3, 6 * kSecond, false, true},
+                          Case{"Launch looks before it resends", 0, false, 3, 6 * kSecond, true, true},
+                          Case{"the first poll not quite 6 s old", 0, false, 3, 6 * kSecond - 1, false, false},
+                          Case{"two polls and a long silence", 0, false, 2, 60 * kSecond, false, false},
+                          Case{"an answer starts the count again", 2, true, 2, 6 * kSecond, false, false},
+                          Case{"three polls after the answer", 2, true, 3, 6 * kSecond, false, true}}) {
         SCOPED_TRACE(c.what);
         bool bound = false;
         com::ComPtr<IQbRig> silent = makeRig(loopbackRadio(), &bound);
@@ -311,27 +314,31 @@ TEST_F(NetworkRigTest, ThreeUnansweredPollsEndTheLinkAsLost) {
             clock.advance(2 * kSecond);
         }
         if (c.answer) {
-            ASSERT_TRUE(peer.write("FA00007000000;"));
+            ASSERT_TRUE(peer.write("FA00007000000;FB00007000000;FT0;MD2;MD$2;"));
             ASSERT_TRUE(eventually([&] { return check(silent.get()).hr == S_OK && frequencyOf(silent.get()).rcv == 7000; }));
         }
+        const platform::Nanos firstPoll = clock.now();
         for (int i = 0; i < c.pollsAfter; ++i) {
             if (i > 0) clock.advance(2 * kSecond);
             ASSERT_EQ(launch(silent.get()), 10);
         }
-        clock.advance(c.age);
+        clock.set(firstPoll + c.age);
+        if (c.byLaunch) launch(silent.get());
         EXPECT_EQ(check(silent.get()).hr, c.lost ? E_FAIL : S_OK);
         EXPECT_EQ(status(silent.get()).isError, c.lost ? 1 : 0);
         if (!c.lost) continue;
-        for (int i = 0; i < 10; ++i) silent->ClearRIT();
+        // Ten refused texts in a row renew the link; the Launch's poll was one.
+        for (int i = c.byLaunch ? 1 : 0; i < 10; ++i) silent->ClearRIT();
         ASSERT_TRUE(peer.accept());
+        clock.advance(2 * kSecond);
         EXPECT_EQ(launch(silent.get()), 10);
         EXPECT_EQ(peer.read(16), "FA;FB;FT;MD;MD$;");
         EXPECT_EQ(check(silent.get()).hr, S_OK);
     }
     const auto lines = logLines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered"; }),
-              2);
+                            [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered for 6 s"; }),
+              3);
 }
 
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {
@@ -355,8 +362,10 @@ TEST_F(NetworkRigTest, PutCommPortIgnoresItsArguments) {
 }
 
 // The unkey the logger sends just before it lets the rig go still reaches
-// the radio; then the link is closed.
+// a radio that reads (it has just answered); then the link is closed.
 TEST_F(NetworkRigTest, ReleasingTheRigWritesItsLastCommandThenClosesTheLink) {
+    ASSERT_TRUE(peer.write("FT0;"));
+    ASSERT_TRUE(eventually([&] { return check(rig.get()).time == 10; }));
     LONG time = 0;
     ASSERT_EQ(rig->Xmit(0, &time), S_OK);
     rig.reset();

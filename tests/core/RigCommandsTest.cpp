@@ -18,6 +18,7 @@ using coretest::kSecond;
 using coretest::launch;
 
 constexpr const char* kPoll = "FA;FB;FT;MD;MD$;";
+constexpr const char* kAnswers = "FA00007000000;FB00007000000;FT0;MD2;MD$2;";
 constexpr platform::Nanos kSetTimeout = 1500 * coretest::kMillisecond;
 
 class RigCommandsTest : public coretest::SerialRigFixture {
@@ -100,7 +101,7 @@ TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
     clock.advance(kSetTimeout);
     launch(rig.get());
     set(14075.0, 14075.0, 2, 0, 0);
-    receive("KS;FA00007000000;");
+    receive(std::string("KS;") + kAnswers);
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
@@ -122,7 +123,7 @@ TEST_F(RigCommandsTest, LaunchForgetsTheSetAfterOnePointFiveSecondsExactly) {
     clock.advance(kSetTimeout);
     EXPECT_EQ(launch(rig.get()), 10);
     EXPECT_EQ(lastText(), kPoll);
-    receive("FA00007000000;");
+    receive(kAnswers);
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 

@@ -319,8 +319,9 @@ TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
 }
 
 // A link that stalls with texts queued (the radio stopped reading in the
-// middle of a long text): when it ends, what it never wrote is set aside,
-// once, and the next connection writes only what it is given itself.
+// middle of a long text): when it ends, what it never wrote whole (the text
+// being written first) is set aside, once, and the next connection writes
+// only what it is given itself.
 TEST_F(StalledLinkTest, TextsALinkNeverWroteAreSetAsideNotReplayed) {
     ASSERT_TRUE(client.send("TX;"));
     ASSERT_TRUE(client.send("UP;"));
@@ -328,7 +329,10 @@ TEST_F(StalledLinkTest, TextsALinkNeverWroteAreSetAsideNotReplayed) {
     ASSERT_TRUE(eventually([&] { return !client.isConnected(); }));
     EXPECT_FALSE(client.send("RX;"));
 
-    EXPECT_EQ(client.takeUnsent(), (std::vector<std::string>{"TX;", "UP;"}));
+    const std::vector<std::string> unsent = client.takeUnsent();
+    ASSERT_EQ(unsent.size(), 3u);
+    EXPECT_TRUE(unsent[0] == pattern(4 << 20)) << "the text being written";
+    EXPECT_EQ(std::vector<std::string>(unsent.begin() + 1, unsent.end()), (std::vector<std::string>{"TX;", "UP;"}));
     EXPECT_TRUE(client.takeUnsent().empty());
     client.reconnect();
     ASSERT_TRUE(radio.accept());
