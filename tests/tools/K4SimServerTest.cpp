@@ -303,6 +303,48 @@ TEST_F(K4SimServer, HalfOpenStallsWritesKeepsTheLinkAndResetsItWhenCleared) {
     EXPECT_EQ(radio().linkCounts().opened, 3);
 }
 
+// An answer that ends a poll or a Set is marked once written, with its
+// connection and the state it gave; one that was cut off or never sent is not.
+TEST_F(K4SimServer, MarksEachPollAndSetAnsweredInFull) {
+    start();
+    const auto ask = [&](const std::string& request) { return k4sim::controlAnswer(*sim_, request); };
+    auto client = connect();
+    client->send("FA;FB;FT;MD;MD$;");
+    EXPECT_EQ(client->readAnswers(5), "FA00014074000;FB00014074000;FT0;MD2;MD$2;");
+    client->send("FA00007010000;MD3;FT0;KS;UP;XY;");
+    EXPECT_EQ(client->readAnswers(2), "KS020;?;");
+    ASSERT_TRUE(radio().waitForAnswers(2, 5s));
+    EXPECT_EQ(ask("answers K4-Alpha 1"), "ok now=2 rejected=1 1:1:1:p 2:1:3:k");
+    const std::string step = ask("history K4-Alpha 4");
+    EXPECT_EQ(step.substr(step.rfind(':')), ":u");  // the UP
+    k4sim::Faults silent;
+    silent.silent = true;
+    setFaults(silent);
+    client->send("FA;FB;FT;MD;MD$;");
+    ASSERT_TRUE(radio().waitForCommands(16, 5s));
+    k4sim::Faults cut;
+    cut.cut = 20;
+    setFaults(cut);
+    client->send("FA;FB;FT;MD;MD$;");
+    EXPECT_EQ(client->readToEnd(), "FA00007010010;FB0001");
+    EXPECT_EQ(ask("answers K4-Alpha 3"), "ok now=2 rejected=1");
+}
+
+TEST_F(K4SimServer, HalfOpenNotesTheBytesLeftUnread) {
+    start();
+    auto client = connect();
+    k4sim::Faults faults;
+    faults.halfOpen = true;
+    setFaults(faults);
+    client->send(std::string(3000, 'x'));  // the read pending as the fault began takes up to 256 of them
+    for (int look = 0; look < 100 && radio().unreadPeak() < 2000; ++look) std::this_thread::sleep_for(50ms);
+    EXPECT_GE(radio().unreadPeak(), 2744u);
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "unread K4-Alpha"), "ok unread=" + std::to_string(radio().unreadPeak()));
+    setFaults({});
+    setFaults(faults);
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "unread K4-Alpha"), "ok unread=0");  // counted afresh each time
+}
+
 TEST_F(K4SimServer, DisconnectAllHangsUpOpenConnections) {
     start();
     auto client = connect();

@@ -31,6 +31,14 @@ std::string historyText(const std::vector<HistoryEntry>& entries, uint64_t now) 
     return text.str();
 }
 
+std::string answersText(const std::vector<AnswerMark>& marks, uint64_t now, std::size_t rejected) {
+    std::ostringstream text;
+    text << "now=" << now << " rejected=" << rejected;
+    for (const auto& m : marks)
+        text << ' ' << m.number << ':' << m.connection << ':' << m.seq << ':' << static_cast<char>(m.kind);
+    return text.str();
+}
+
 std::string linkText(const LinkCounts& links) {
     return "open=" + std::to_string(links.open) + " opened=" + std::to_string(links.opened) +
            " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
@@ -87,6 +95,11 @@ std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t 
         const auto from = static_cast<uint64_t>(argument(rest, std::numeric_limits<long long>::max()));
         return "ok " + historyText(radio.history(from), radio.currentSeq());
     }
+    if (verb == "answers") {
+        const auto from = static_cast<uint64_t>(argument(rest, std::numeric_limits<long long>::max()));
+        return "ok " + answersText(radio.answers(from), radio.lastAnswer(), radio.rejectedCount());
+    }
+    if (verb == "unread" && rest.empty()) return "ok unread=" + std::to_string(radio.unreadPeak());
     if (verb == "faults") return setFaults(radio, rest);
     if (verb == "clear" && rest.empty()) {
         radio.setFaults({});

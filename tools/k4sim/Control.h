@@ -22,8 +22,18 @@
 //                          number FROM on, oldest first, each as
 //                          SEQ:MS:FA:FB:MODE:SPLIT:TX:CAUSE (MS since the
 //                          radio was made; CAUSE i initial, c a command,
-//                          k the knob request, f the set-knob fault, s a
-//                          state set by a test)
+//                          u a tuning step, k the knob request, f the
+//                          set-knob fault, s a state set by a test)
+//   answers RADIO FROM     ok now=N rejected=N followed by every answer
+//                          that ended an exchange, from number FROM on,
+//                          oldest first, each as NUMBER:CONNECTION:SEQ:KIND
+//                          once its last byte was written (KIND p a poll's
+//                          MD$ answer, k a Set's KS answer; SEQ the number
+//                          of the whole state when it was carried out);
+//                          rejected as in state
+//   unread RADIO           ok unread=BYTES: the most bytes seen waiting
+//                          unread on a connection the half-open fault held,
+//                          since the fault was last switched on
 #pragma once
 
 #include <string>

@@ -25,7 +25,11 @@ Reply Conversation::receive(const char* data, std::size_t size) {
     const Faults faults = radio_->faults();
     for (const auto& command : commands) {
         const std::string answer = radio_->execute(connection_, command);
-        if (!faults.silent && !answer.empty()) reply.bytes += faults.garbage + answer + faults.stray;
+        if (!faults.silent && !answer.empty()) {
+            reply.bytes += faults.garbage + answer;
+            markAnswer(command, queued_ + reply.bytes.size());
+            reply.bytes += faults.stray;
+        }
         ++executed_;
         if (link_ == Link::tcp && faults.closeAfter > 0 && executed_ >= faults.closeAfter) {
             hangingUp_ = true;
@@ -36,10 +40,25 @@ Reply Conversation::receive(const char* data, std::size_t size) {
         reply.bytes.resize(std::min(reply.bytes.size(), static_cast<std::size_t>(faults.cut)));
         hangingUp_ = true;
     }
+    queued_ += reply.bytes.size();  // a mark beyond a cut is never reached
     reply.delay = std::chrono::milliseconds(faults.latencyMs);
     reply.close = hangingUp_;
     if (link_ == Link::tcp && faults.pauseMs > 0) pauseInsideFrequencyB(reply, faults.pauseMs);
     return reply;
+}
+
+void Conversation::sent(std::size_t size) {
+    radio_->recordSent(size);
+    written_ += size;
+    while (!marks_.empty() && marks_.front().first <= written_) {
+        radio_->noteAnswered(marks_.front().second);
+        marks_.pop_front();
+    }
+}
+
+void Conversation::markAnswer(const std::string& command, uint64_t end) {
+    if (command == "MD$") marks_.emplace_back(end, radio_->markFor(AnswerMark::Kind::poll, connection_));
+    else if (command == "KS") marks_.emplace_back(end, radio_->markFor(AnswerMark::Kind::setConfirmation, connection_));
 }
 
 // The answers from the sixth byte of the first FB answer on wait for the

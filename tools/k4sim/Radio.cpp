@@ -54,6 +54,7 @@ Faults Radio::faults() const {
 
 void Radio::setFaults(const Faults& faults) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (faults.halfOpen && !faults_.halfOpen) unreadPeak_ = 0;
     faults_ = faults;
 }
 
@@ -102,6 +103,40 @@ LinkCounts Radio::linkCounts() const {
     return links_;
 }
 
+std::vector<AnswerMark> Radio::answers(uint64_t from) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto first = std::find_if(answers_.begin(), answers_.end(), [from](const AnswerMark& m) { return m.number >= from; });
+    return {first, answers_.end()};
+}
+
+uint64_t Radio::lastAnswer() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastAnswer_;
+}
+
+std::size_t Radio::unreadPeak() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return unreadPeak_;
+}
+
+AnswerMark Radio::markFor(AnswerMark::Kind kind, int connection) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return {0, connection, lastSeq_, kind};
+}
+
+void Radio::noteAnswered(AnswerMark mark) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mark.number = ++lastAnswer_;
+    answers_.push_back(mark);
+    if (answers_.size() > kHistoryKept) answers_.pop_front();
+    changed_.notify_all();
+}
+
+void Radio::noteUnread(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    unreadPeak_ = std::max(unreadPeak_, bytes);
+}
+
 // A new entry when the whole state differs from the last one.
 void Radio::noteState(HistoryEntry::Cause cause) {
     const WholeState now{state_.vfoA, state_.vfoB, state_.mode, state_.split, state_.transmitting};
@@ -139,6 +174,10 @@ bool Radio::waitForCommands(std::size_t count, std::chrono::milliseconds timeout
 
 bool Radio::waitForConnections(std::size_t count, std::chrono::milliseconds timeout) const {
     return waitFor(timeout, [&] { return static_cast<std::size_t>(links_.opened) >= count; });
+}
+
+bool Radio::waitForAnswers(uint64_t count, std::chrono::milliseconds timeout) const {
+    return waitFor(timeout, [&] { return lastAnswer_ >= count; });
 }
 
 ConnectionRecord* Radio::findConnection(int connection) {
@@ -193,7 +232,8 @@ std::string Radio::execute(int connection, const std::string& command) {
     }
     std::string answer = answerCommand(command, state_, options_.protocol);
     if (answer == "?;") ++rejectedCount_;
-    noteState(HistoryEntry::Cause::command);
+    const bool step = command == "UP" || command == "DN";
+    noteState(step ? HistoryEntry::Cause::step : HistoryEntry::Cause::command);
     return answer;
 }
 

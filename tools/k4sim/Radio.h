@@ -42,13 +42,25 @@ struct WholeState {
 
 // One whole state in the order the radio took them: numbered from 1 (the
 // initial state), with the milliseconds since the radio was made and what
-// caused it.
+// caused it (a tuning step, UP or DN, apart from the other commands).
 struct HistoryEntry {
-    enum class Cause : char { initial = 'i', command = 'c', knob = 'k', faultKnob = 'f', control = 's' };
+    enum class Cause : char { initial = 'i', command = 'c', step = 'u', knob = 'k', faultKnob = 'f', control = 's' };
     uint64_t seq = 0;
     int64_t ms = 0;
     WholeState state;
     Cause cause = Cause::initial;
+};
+
+// The answer that ends an exchange, once its last byte was written: a
+// poll's "MD$" answer or a Set's "KS" answer. Numbered from 1 per radio,
+// with the connection it went out on and the number of the whole state
+// when the command was carried out (the state its answers gave).
+struct AnswerMark {
+    enum class Kind : char { poll = 'p', setConfirmation = 'k' };
+    uint64_t number = 0;
+    int connection = 0;
+    uint64_t seq = 0;
+    Kind kind = Kind::poll;
 };
 
 // A change made as the operator would make it on the radio's front panel:
@@ -109,6 +121,13 @@ public:
     std::vector<std::string> commands() const;  // all connections, in execution order
     std::size_t connectionCount() const;        // connections opened so far
     std::size_t rejectedCount() const;          // commands answered "?;" so far
+    // The marks numbered `from` on (the oldest kept, when those are gone),
+    // oldest first; at most kHistoryKept are kept.
+    std::vector<AnswerMark> answers(uint64_t from) const;
+    uint64_t lastAnswer() const;  // the number of the newest mark; 0 before any
+    // The most bytes seen waiting unread on a connection the half-open fault
+    // held, since the fault was last switched on.
+    std::size_t unreadPeak() const;
     LinkCounts linkCounts() const;
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
@@ -117,6 +136,8 @@ public:
     bool waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
     // Wait until this many connections were opened in all.
     bool waitForConnections(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Wait until this many answers were marked in all.
+    bool waitForAnswers(uint64_t count, std::chrono::milliseconds timeout) const;
 
     // Front-end side, simulator's thread.
     void setPort(uint16_t port) { port_ = port; }
@@ -126,6 +147,10 @@ public:
     void recordSent(std::size_t size);
     // Records and executes one command; returns its answer ("" for a set).
     std::string execute(int connection, const std::string& command);
+    // The number of the present whole state, for a mark of the answer just made.
+    AnswerMark markFor(AnswerMark::Kind kind, int connection) const;
+    void noteAnswered(AnswerMark mark);
+    void noteUnread(std::size_t bytes);
     // The datagrams that answer one discovery probe; `localAddress` is the
     // address the answer leaves from (third field of the real shape).
     std::vector<std::string> discoveryAnswers(const std::string& localAddress);
@@ -155,6 +180,9 @@ private:
     const std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
     std::deque<HistoryEntry> history_;
     uint64_t lastSeq_ = 0;
+    std::deque<AnswerMark> answers_;
+    uint64_t lastAnswer_ = 0;
+    std::size_t unreadPeak_ = 0;
     int churnRound_ = 0;  // simulator's thread only
 };
 

@@ -5,7 +5,8 @@
 // Under the drip fault the answers leave one byte per write, the fault's
 // milliseconds apart. While the radio's half-open fault is on, a TCP session neither reads nor
 // writes (the read pending when the fault began loses its bytes) and looks
-// every 50 ms whether the fault is over; then it resets the connection.
+// every 50 ms whether the fault is over, noting the bytes waiting unread;
+// then it resets the connection.
 // Under the stall fault it stops reading, keeps the bytes of the read that
 // found the fault, and looks every 50 ms whether it is over; then it takes
 // them and reads on, on the same connection.
@@ -39,6 +40,18 @@ inline void resetOnClose(boost::asio::ip::tcp::socket& socket) {
 template <class Stream>
 void resetOnClose(Stream&) {}
 
+// The bytes a TCP socket has received and nobody has read yet; other
+// streams report none.
+inline std::size_t unreadBytes(boost::asio::ip::tcp::socket& socket) {
+    boost::system::error_code error;
+    const std::size_t bytes = socket.available(error);
+    return error ? 0 : bytes;
+}
+template <class Stream>
+std::size_t unreadBytes(Stream&) {
+    return 0;
+}
+
 template <class Stream>
 class Session : public std::enable_shared_from_this<Session<Stream>> {
 public:
@@ -57,6 +70,7 @@ public:
     // when the connection has closed.
     bool inject(std::string bytes) {
         if (closed_) return false;
+        conversation_.injected(bytes.size());
         replies_.push(Clock::now(), std::chrono::milliseconds(0), std::move(bytes));
         pump();
         return true;
@@ -189,6 +203,7 @@ private:
 
     void onHoldWatch() {
         if (closed_) return;
+        conversation_.unread(unreadBytes(stream_));
         if (conversation_.halfOpen()) return watchHold();
         resetOnClose(stream_);
         close();
