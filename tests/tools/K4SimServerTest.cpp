@@ -327,7 +327,12 @@ TEST_F(K4SimServer, MarksEachPollAndSetAnsweredInFull) {
     setFaults(cut);
     client->send("FA;FB;FT;MD;MD$;");
     EXPECT_EQ(client->readToEnd(), "FA00007010010;FB0001");
-    EXPECT_EQ(ask("answers K4-Alpha 3"), "ok now=2 rejected=1");
+    setFaults({});
+    auto next = connect();
+    next->send("MD$;");
+    EXPECT_EQ(next->readAnswers(1), "MD$2;");
+    ASSERT_TRUE(radio().waitForAnswers(3, 5s));
+    EXPECT_EQ(ask("answers K4-Alpha 3"), "ok now=3 rejected=1 3:2:4:p");  // the cut and the silent poll left none
 }
 
 TEST_F(K4SimServer, HalfOpenNotesTheBytesLeftUnread) {
