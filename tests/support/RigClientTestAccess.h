@@ -4,8 +4,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,11 @@ struct RigClientTestAccess {
     }
     // Set before the connection starts.
     static void setRunSlice(RigClientImpl& client, std::chrono::milliseconds slice) { client.runSlice = slice; }
+    // Bytes of texts waiting behind the one being written.
+    static std::size_t queuedBytes(RigClientImpl& client) {
+        std::lock_guard<std::mutex> lock(client.mutex);
+        return client.outboxBytes;
+    }
 };
 
 }  // namespace K4Ip
