@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/asio/post.hpp>
@@ -32,6 +33,13 @@ struct RigClientTestAccess {
     }
     // Set before the connection starts.
     static void setRunSlice(RigClientImpl& client, std::chrono::milliseconds slice) { client.runSlice = slice; }
+    // Holds the connection thread (no text is written) until the connection
+    // is asked to end.
+    static void holdWritesUntilEnding(RigClientImpl& client) {
+        boost::asio::post(client.ioContext, [&client] {
+            while (!client.stopping) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    }
     // Bytes of texts waiting behind the one being written.
     static std::size_t queuedBytes(RigClientImpl& client) {
         std::lock_guard<std::mutex> lock(client.mutex);
