@@ -357,7 +357,7 @@ check "... nothing removed" installed HKLM "$dir" "$NEW"
 echo "not a DLL" >"$(unix_path "$dir")/QboxK4Driver.dll"
 rm -f "$(log_file)"
 check "uninstall when the DLL does not load (exit 0), from a Linux shell" uninstall "$dir"
-check "... it waited: files, class key and entry removed" removed HKLM "$dir"
+check "... files, class key and entry removed" removed HKLM "$dir"
 check "... type library removed" absent "HKLM\\$TYPELIB"
 check "... its $interfaces interface keys removed" equal "$(driver_interfaces HKLM)" 0
 check "... the logger's IQbRigIO and IQbRig as they were" logger_interfaces_kept
@@ -368,7 +368,7 @@ check "reinstall" exits 0 wine "$NEW_SETUP" /S
 wine reg delete "HKLM\\$TYPELIB" /reg:32 /f >/dev/null
 helper lock "HKLM\\$CLASS"
 rm -f "$(log_file)"
-check "uninstall with a key gone and one locked: exit 7 comes back to the Linux shell" exits 7 uninstall "$dir"
+check "uninstall with a key gone and one locked, from a Linux shell: waits and returns exit 7" exits 7 uninstall "$dir"
 check "... the locked key is listed, the one gone is not" \
   logged "with leftovers: HKEY_LOCAL_MACHINE.*DDC012F8-A786-4584-856D-044BC1F49414} could not be removed"
 check "... files and entry removed" files_and_entry_gone HKLM "$dir"
