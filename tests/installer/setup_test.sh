@@ -72,6 +72,7 @@ exits() {  # code, command...
 # returns its exit code; when it has removed the installation (0, 7),
 # Uninstall.exe and the folder are left to the caller.
 uninstall() {  # folder
+  # shellcheck disable=SC2086
   (set -f; wine "$1\\Uninstall.exe" /S _?=$1); code=$?
   if [ $code -eq 0 ] || [ $code -eq 7 ]; then
     rm "$(unix_path "$1")/Uninstall.exe" && rmdir "$(unix_path "$1")" 2>/dev/null
@@ -83,8 +84,12 @@ uninstall() {  # folder
 log_file() { echo "$TEMP_DIR/QboxK4Driver-setup.log"; }
 logged() { grep -q -- "$1" "$(log_file)" || { cat "$(log_file)"; return 1; }; }
 utf8_log() {  # the log is UTF-8: valid, and without the zero bytes of UTF-16
-  iconv -f UTF-8 -t UTF-8 "$(log_file)" >/dev/null &&
-    [ "$(tr -d '\000' <"$(log_file)" | wc -c)" -eq "$(wc -c <"$(log_file)")" ] || { od -c "$(log_file)" | head; return 1; }
+  if iconv -f UTF-8 -t UTF-8 "$(log_file)" >/dev/null &&
+      [ "$(tr -d '\000' <"$(log_file)" | wc -c)" -eq "$(wc -c <"$(log_file)")" ]; then
+    return 0
+  fi
+  od -c "$(log_file)" | head
+  return 1
 }
 typelib_at() { wine reg query "HKLM\\$TYPELIB\\1.0\\0\\win32" /reg:32 | grep -qF "$1"; }
 # The interface keys that name the driver's type library, in a hive.
@@ -144,7 +149,10 @@ register_logger_interfaces() {
   wine reg import "$(windows_path "$WORK/logger-$ARCH.reg")" /reg:32
 }
 logger_interfaces() {  # in one cmd: each wine process takes a while
-  set -- $(for iid in $LOGGER_INTERFACES; do printf '& reg query HKLM\\Software\\Classes\\Interface\\%s /s /reg:32 ' "$iid"; done)
+  set --
+  for iid in $LOGGER_INTERFACES; do
+    set -- "$@" '&' reg query "HKLM\\Software\\Classes\\Interface\\$iid" /s /reg:32
+  done
   shift
   wine cmd /c "$@" 2>&1 | tr -d '\r'
 }
@@ -256,10 +264,10 @@ quiet_elevation off
 # A folder that holds files of another program is refused.
 others="C:\\Funk ü" uothers="$QBOX_WINEPREFIX/drive_c/Funk ü"
 mkdir -p "$uothers" && echo "another program's" >"$uothers/Uninstall.exe" && echo "notes" >"$uothers/user-guide.html"
-others_before=$(cd "$uothers" && md5sum *)
+others_before=$(cd "$uothers" && md5sum ./*)
 rm -f "$(log_file)"
 check "install into a folder of other files refused (exit 10)" exits 10 helper run "$OLD_W /S /D=$others"
-check "... its files left as they were" equal "$(cd "$uothers" && md5sum *)" "$others_before"
+check "... its files left as they were" equal "$(cd "$uothers" && md5sum ./*)" "$others_before"
 check "... nothing installed" absent "HKLM\\$ENTRY"
 check "... the reason logged in UTF-8" logged "Funk ü already holds other files"
 rm -r "$uothers"
