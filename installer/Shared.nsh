@@ -97,7 +97,12 @@ Function ${UN}ConvertUtf16Log
     Return
   ${EndIf}
   FileSeek $1 0 SET
+  ClearErrors
   FileOpen $2 "${SETUP_LOG}.new" w
+  ${If} ${Errors}  ; the earlier log stays as it is
+    FileClose $1
+    Return
+  ${EndIf}
   ${Do}
     ClearErrors
     FileReadUTF16LE $1 $3
