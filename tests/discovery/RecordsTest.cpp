@@ -155,17 +155,18 @@ TEST_F(Records, ARunLogsAtMost200EntriesOfIgnoredAndRepeatedAnswers) {
     EXPECT_EQ(discovery->discovered().front().from().address().to_string(), "10.0.0.2")
         << "an answer left out of the log still counts";
     discovery->stop();
-    answer("hello", endpoint("10.0.0.3"));
+    answer("k4:a:i:A", endpoint("10.0.0.3"));
     discovery.reset();
     log.reset();
     const auto logged = entries(folder);
-    ASSERT_EQ(logged.size(), 203u);
+    ASSERT_EQ(logged.size(), 204u);
     EXPECT_EQ(logged[0], "Discovery Response 10.0.0.1 \"k4:a:i:A\"");
     EXPECT_EQ(logged[199], "Discovery Response 10.0.0.1 ignored (too few fields) \"hello\"");
     EXPECT_EQ(logged[200], "Discovery Response 10.0.0.1 \"k4:b:i:B\"");
     EXPECT_EQ(logged[201], "Discovery left 2 answers out of the log: ignored or repeating a listed id, past 200 "
                            "entries in this run");
-    EXPECT_EQ(logged[202], "Discovery Response 10.0.0.3 ignored (too few fields) \"hello\"") << "a new run";
+    EXPECT_EQ(logged[202], "Discovery Response 10.0.0.3 \"k4:a:i:A\"") << "a new run";
+    EXPECT_EQ(logged[203], "Discovery id \"A\" moved from 10.0.0.2 to 10.0.0.3");
 }
 
 TEST_F(Records, NoLogTrailOrAClosedOneIsFine) {

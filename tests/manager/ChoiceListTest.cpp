@@ -51,7 +51,7 @@ TEST(RadioNames, EveryShownNameDiffersFromEveryOther) {
         {{1, "0", std::string("1234\0", 5), "K4 1234? (1234?)"}, {1, "K4 1234\x7f", "Z", "K4 1234? (Z)"}},
         {{1, "m\r", "M1", "m? (M1)"}, {1, "m\n", "M2", "m? (M2)"}, {1, "b\x1f~\x80", "Y", "b?~\x80"}},
         {{1, "Shack", "S1", "Shack (S1)"}, {1, "Shack", "S2", "Shack (S2)"}, {1, "Shack (S1)", "T", "Shack (S1) #2"}},
-        {{1, "X (a) #2", "0", "X (a) #2"}, {1, "X", "a", "X (a)"}, {1, "X", "a ", "X (a) #3"},
+        {{1, "X", "a", "X (a)"}, {1, "X", "a ", "X (a) #3"}, {1, "X (a) #2", "b", "X (a) #2"},
          {1, "X", " a ", "X (a) #4"}},
         {{1, "Shack", "S1", "Shack"}, {2, "Shack", "S0", "Shack (S0)"}, {2, "Other", "S2", "Other"}},
         {{1, "Shack", "S1", "Shack (S1)"}, {1, "Shack", "S3", "Shack (S3)"}, {2, "Shack", "S2", "Shack (S2)"},
