@@ -95,8 +95,8 @@ std::string savedChoice(short slot) {
 
 // The read trims blanks and a pair of quotes and keeps at most 63 bytes, so an
 // id can be written that reads back as another radio's id (" X" as "X"). What
-// does not read back as written is not kept. A write that fails leaves the
-// file as it was, so nothing more is tried.
+// does not read back as written is not kept. A failed write is reported at
+// once: a file that refuses it would refuse the removal too.
 std::optional<std::string> saveChoice(short slot, const std::string& radioId) {
     const std::string key = savedChoiceKey(slot);
     const auto write = [&](const char* value) -> std::optional<std::string> {
