@@ -43,7 +43,8 @@ HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, S
 
 // Once a poll's answer has begun, Launch sends nothing and leaves the hint
 // 10 until its last answer is in, so that a host that follows the hints
-// takes the rest in at once.
+// takes the rest in at once. A Launch that gives the link up leaves 10 too:
+// the host's next Check tells it.
 HRESULT CQbRigBase::Launch(LONG* pTime) {
     *pTime = kNothingExpected;
     return com::guard([&] {
@@ -55,11 +56,11 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
                                    [cleared] { return "setInProgress=" + std::to_string(cleared); });
             setInProgress_ = 0;
         }
-        superviseLink();
+        const bool linkLost = superviseLink();
         expirePoll(now);
         if (setInProgress_ != 0) logMessage("Launch-skip");
         else if (!pollPending_) sendPoll(pTime);
-        if (answerUnderway(now)) *pTime = kPollHint;
+        if (linkLost || answerUnderway(now)) *pTime = kPollHint;
         return S_OK;
     });
 }

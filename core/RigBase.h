@@ -61,9 +61,10 @@ protected:
     virtual void processResponse(const std::string& response, std::shared_ptr<K4State> state);
 
     // The link's part, for the network variant. Launch lets it look at the
-    // link first; radioBytesWaiting tells of bytes received and not yet
-    // collected; noteXmit hears of every Xmit and whether it was sent.
-    virtual void superviseLink() {}
+    // link first (true when it has just given the link up); radioBytesWaiting
+    // tells of bytes received and not yet collected; noteXmit hears of every
+    // Xmit and whether it was sent.
+    virtual bool superviseLink() { return false; }
     virtual bool radioBytesWaiting() { return false; }
     virtual void noteXmit(LONG state, bool sent) {}
 

@@ -124,8 +124,10 @@ bool CQbRig::collectReceivedBytes() {
 
 // Launch looks before it sends: a host that calls Check only after a
 // Launch would otherwise never find the radio silent.
-void CQbRig::superviseLink() {
-    if (client_.isConnected() && radioHasGoneSilent()) giveUpSilentLink();
+bool CQbRig::superviseLink() {
+    if (!client_.isConnected() || !radioHasGoneSilent()) return false;
+    giveUpSilentLink();
+    return true;
 }
 
 // A radio that lost power or its network keeps its TCP connection open for

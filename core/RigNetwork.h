@@ -40,7 +40,7 @@ protected:
 
     bool writeCommandString(const std::string& text) override;
     bool collectReceivedBytes() override;
-    void superviseLink() override;
+    bool superviseLink() override;
     bool radioBytesWaiting() override { return client_.hasReceived(); }
     void noteXmit(LONG state, bool sent) override;
 

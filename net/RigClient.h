@@ -53,6 +53,8 @@ public:
     void stop();
 
 private:
+    friend struct RigClientTestAccess;
+
     std::shared_ptr<RigClientImpl> impl_;
 };
 

@@ -28,7 +28,6 @@
 
 #include <boost/asio/post.hpp>
 
-#include "net/RunLoop.h"
 
 namespace K4Ip {
 
@@ -202,7 +201,7 @@ void RigClientImpl::run() {
             std::lock_guard<std::mutex> lock(mutex);
             loopRunning = true;
         }
-        runInSlices(ioContext, stopping);
+        runInSlices(ioContext, stopping, runSlice);
     } catch (const std::exception& exception) {
         // A failure inside the connection ends it like a lost link.
         keepException(exception);

@@ -61,6 +61,8 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
+#include "net/RunLoop.h"
+
 namespace K4Ip {
 
 using Bytes = std::shared_ptr<std::vector<char>>;
@@ -171,6 +173,7 @@ private:
     std::condition_variable outboxChanged;
     std::atomic<bool> closeInOrder{false};  // stop found the queue written: close, do not reset
     std::function<void(EndingStep)> endingProbe;  // tests only
+    std::chrono::milliseconds runSlice = kRunSlice;  // a test may make it long: nothing may wait it out
     std::thread connectionThread;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -14,11 +15,13 @@
 
 #include "core/RigHarness.h"
 #include "core/RigNetwork.h"
+#include "core/RigNetworkTestAccess.h"
 #include "core/TempLogFolder.h"
 #include "platform/Text.h"
 #include "support/Eventually.h"
 #include "support/LoopbackPeer.h"
 #include "support/TempIniFolder.h"
+#include "tools/loggerdouble/LoggerDouble.h"
 
 namespace {
 
@@ -339,6 +342,66 @@ TEST_F(NetworkRigTest, ASilentRadioLosesItsLink) {
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered for 6 s"; }),
               3);
+}
+
+// A Set's confirmation that arrived just before its link was lost belongs
+// to that link: it is taken in before the new link's first text, so that it
+// cannot let the answers the radio queued before a Set on the new link
+// through ahead of that Set's own confirmation. Driven by the logger double
+// on the rig's clock.
+TEST_F(NetworkRigTest, AConfirmationFromTheOldLinkNeverClosesASetOnTheNewOne) {
+    using coretest::kMillisecond;
+    using coretest::kSecond;
+    loggerdouble::ManualTime time(clock.clock(), [this](platform::Nanos t) { clock.set(t); }, kMillisecond);
+    loggerdouble::LoggerDouble logger(rig.get(), loggerdouble::kRows[1], time);
+    K4Ip::RigClientImpl& client = RigNetworkTestAccess::client(*static_cast<CQbRig*>(rig.get()));
+
+    ASSERT_EQ(logger.set(14074.0, 14074.0, 2, 0), S_OK);
+    EXPECT_EQ(peer.read(25), "FA00014074000;MD2;FT0;KS;");
+    ASSERT_TRUE(peer.write("KS020;"));
+    ASSERT_TRUE(eventually([&] { return client.hasReceived(); }));
+    peer.closeConnection();
+    ASSERT_TRUE(eventually([&] { return status(rig.get()).isError == 1; }));
+    logger.runFor(2500 * kMillisecond);  // the first Set is forgotten; its confirmation waits unread
+    ASSERT_FALSE(logger.inRun());
+
+    for (int i = 0; i < 10 && status(rig.get()).isError == 1; ++i) logger.clearRit();
+    ASSERT_TRUE(peer.accept());
+    // No Check comes between the renewal and the new link's first poll; the
+    // Set goes out right after that poll.
+    std::string poll;
+    for (int i = 0; i < 400 && poll.size() < 16; ++i) {
+        logger.runFor(5 * kMillisecond);
+        poll += peer.read(16 - poll.size(), std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(poll, "FA;FB;FT;MD;MD$;");
+    ASSERT_TRUE(logger.inRun());
+    ASSERT_EQ(logger.set(21000.0, 21000.0, 2, 0), S_OK);
+    EXPECT_EQ(peer.read(25), "FA00021000000;MD2;FT0;KS;");
+    ASSERT_TRUE(peer.write("FA00003500000;FB00003500000;FT0;MD1;MD$1;KS020;"));
+    ASSERT_TRUE(eventually([&] { return client.hasReceived(); }));
+    logger.runFor(300 * kMillisecond);
+    ASSERT_TRUE(logger.lastShown());
+    EXPECT_DOUBLE_EQ(logger.lastShown()->rcvKHz, 21000.0) << "the answers queued before the Set were applied";
+    EXPECT_EQ(logger.lastShown()->mode, 2);
+}
+
+// An exception that ended the link's connection is logged by the rig when
+// it next looks at the link.
+TEST_F(NetworkRigTest, AnExceptionThatEndedTheLinkIsLogged) {
+    using coretest::kSecond;
+    K4Ip::RigClientImpl& client = RigNetworkTestAccess::client(*static_cast<CQbRig*>(rig.get()));
+    K4Ip::RigClientTestAccess::setEndingProbe(client, [](K4Ip::RigClientImpl::EndingStep step) {
+        if (step == K4Ip::RigClientImpl::EndingStep::RunLoopEnded) throw std::runtime_error("socket trouble");
+    });
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(launch(rig.get()), 10);
+        clock.advance(2 * kSecond);
+    }
+    EXPECT_EQ(check(rig.get()).hr, E_FAIL);
+    EXPECT_EQ(check(rig.get()).hr, E_FAIL);
+    const auto lines = logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "  3     0 link exception \"socket trouble\""), 1);
 }
 
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {

@@ -85,6 +85,20 @@ TEST_F(RigCommandsTest, AnswersQueuedBeforeTheSetAreSkipped) {
     EXPECT_EQ(f.mode, 2);
 }
 
+// A Set takes what the pending poll has brought first: answers held from
+// before it never overwrite its values later, when the poll ends.
+TEST_F(RigCommandsTest, ASetTakesTheHeldAnswersFirst) {
+    launch(rig.get());
+    receive("FA00007003000;FB00007005000;FT0;MD3;");
+    set(14074.0, 14074.0, 2, 0, 0);
+    clock.advance(2 * coretest::kSecond);
+    launch(rig.get());
+    receive("");
+    const coretest::Frequency f = frequencyOf(rig.get());
+    EXPECT_DOUBLE_EQ(f.rcv, 14074.0);
+    EXPECT_EQ(f.mode, 2);
+}
+
 TEST_F(RigCommandsTest, EverySetWaitsForItsOwnConfirmation) {
     set(14074.0, 14074.0, 2, 0, 0);
     set(14075.0, 14075.0, 2, 0, 0);

@@ -129,6 +129,8 @@ public:
     // held, since the fault was last switched on.
     std::size_t unreadPeak() const;
     LinkCounts linkCounts() const;
+    // When the radio last wrote a byte on any connection (its start, before the first).
+    std::chrono::steady_clock::time_point lastSentAt() const;
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
     // start or the last clearRecord; false on time-out.
@@ -178,6 +180,7 @@ private:
     LinkCounts links_;
     std::size_t rejectedCount_ = 0;
     const std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastSent_ = made_;
     std::deque<HistoryEntry> history_;
     uint64_t lastSeq_ = 0;
     std::deque<AnswerMark> answers_;
