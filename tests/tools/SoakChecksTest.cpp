@@ -1,8 +1,9 @@
-// The soak's judgements, each fed what the soak would see, on an injected
-// clock: whole states in time (a new rig's defaults, a re-poll after the
-// time-out, a confirmed Set, the transmit state), when a link may be down,
-// call limits, growth, proof of each fault, the verdict, the settings file,
-// the log's exception entries and k4sim's history answer.
+// The soak's judgements, each fed what the soak would see: whole states and
+// k4sim's answer marks (a new rig's defaults, the poll window, a confirmed
+// Set), what the radio did of the logger's actions (keying, Sets, steps,
+// rejected commands), when a link may be down, call limits and the
+// watchdog, growth, proof of each fault, the verdict, the settings file,
+// the log's exception entries and k4sim's answers.
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/soak/ActionCheck.h"
 #include "tools/soak/CallWatch.h"
 #include "tools/soak/Evidence.h"
 #include "tools/soak/Growth.h"
@@ -19,6 +21,7 @@
 #include "tools/soak/SettingsCheck.h"
 #include "tools/soak/SimControl.h"
 #include "tools/soak/Verdict.h"
+#include "tools/soak/Watchdog.h"
 
 namespace {
 
@@ -32,101 +35,185 @@ const soak::RadioState kSplit{7010000, 7012000, 3, true, false};
 const Reading kWanted{21050000, 21050000, 6, 0};
 const soak::RadioState kWantedState{21050000, 14074000, 6, false, false};
 
-// One rig of one radio: the radio's history, the rig's check, a clock.
-class ReadingRules : public ::testing::Test {
-protected:
-    ReadingRules() {
-        history.add({{1, kUsb20, 'i'}});
-        check.bound(1);
-    }
-    void radioMoves(const soak::RadioState& state, char cause = 'c') {
-        history.add({{history.lastSeq() + 1, state, cause}});
-    }
-    std::string poll(std::chrono::milliseconds at) { return check.pollSent(t0 + at, t0 + at + 1ms, history); }
-    bool allowed(const soak::RadioState& state) { return check.judge(soak::readingOf(state), history).empty(); }
-    bool allowed(const Reading& reading) { return check.judge(reading, history).empty(); }
-
-    soak::RadioHistory history;
-    soak::ReadingCheck check;
-    const TimePoint t0{};
-};
-
-TEST_F(ReadingRules, ANewRigShowsItsDefaultsOrPartsOfAnswersUntilAPollOfItsOwnWasAnswered) {
-    EXPECT_TRUE(allowed(soak::kRigDefaults));
-    EXPECT_TRUE(allowed(Reading{14074000, 0, 3, 0}));  // FA answered, the connection lost before the rest
-    poll(0ms);
-    poll(150ms);  // sent within 2 s of the first: that one was answered in full
-    EXPECT_EQ(check.answeredPolls(), 1);
-    EXPECT_FALSE(allowed(soak::kRigDefaults));
-    EXPECT_TRUE(allowed(kUsb20));
+soak::RadioState keyed(soak::RadioState state, bool on = true) {
+    state.transmitting = on;
+    return state;
 }
 
-TEST_F(ReadingRules, AReadingIsOneWholeStateHeldSinceTheLastAnsweredPollWasSent) {
-    poll(0ms);
-    poll(150ms);
-    radioMoves(kCw40, 'k');
-    EXPECT_TRUE(allowed(kUsb20));   // the poll may have been answered before the knob turned
+// One radio as k4sim reports it: its history, its answer marks, the
+// connections opened to it.
+struct Radio {
+    Radio() { history.add({{1, kUsb20, 'i'}}); }
+    void moves(const soak::RadioState& state, char cause = 'c') { history.add({{history.lastSeq() + 1, state, cause}}); }
+    void answered(char kind = 'p', int connection = 1) {
+        history.addMarks({{history.lastMark() + 1, connection, history.lastSeq(), kind}});
+    }
+    soak::RadioPoint point() const { return {history.lastSeq(), history.lastMark(), opened}; }
+
+    soak::RadioHistory history;
+    int opened = 1;
+};
+
+class ReadingRules : public ::testing::Test {
+protected:
+    ReadingRules() { check.bound({1, 0, 0}); }
+    // A Launch, after the radio answered the poll the previous one sent.
+    void pollAndLaunch(int connection = 1) {
+        radio.answered('p', connection);
+        check.launching(radio.history.lastMark());
+    }
+    bool allowed(const soak::RadioState& state) { return allowed(soak::readingOf(state)); }
+    bool allowed(const Reading& reading) { return check.judge(reading, radio.history).empty(); }
+
+    Radio radio;
+    soak::ReadingCheck check;
+};
+
+TEST_F(ReadingRules, ANewRigShowsItsDefaultsOrPartsOfAnswersUntilItsPollWasAnsweredALaunchAgo) {
+    EXPECT_TRUE(allowed(soak::kRigDefaults));
+    EXPECT_TRUE(allowed(Reading{14074000, 0, 3, 0}));  // FA answered, the connection lost before the rest
+    pollAndLaunch();  // answered, but maybe not yet taken in
+    EXPECT_TRUE(allowed(soak::kRigDefaults));
+    check.launching(radio.history.lastMark());  // a timer period later: the run took it in
+    EXPECT_FALSE(allowed(soak::kRigDefaults));
+    EXPECT_TRUE(allowed(kUsb20));
+    check.bound({1, radio.history.lastMark(), 1});  // made afresh: its polls go on connection 2
+    pollAndLaunch(1);  // the old rig's
+    check.launching(radio.history.lastMark());
+    EXPECT_TRUE(allowed(soak::kRigDefaults));
+}
+
+TEST_F(ReadingRules, AReadingIsOneWholeStateHeldSinceThePollTheRigHasTakenIn) {
+    pollAndLaunch();
+    pollAndLaunch();
+    radio.moves(kCw40, 'k');
+    EXPECT_TRUE(allowed(kUsb20));  // the poll may have been answered before the knob turned
     EXPECT_TRUE(allowed(kCw40));
     EXPECT_FALSE(allowed(Reading{7010000, 7010000, 2, 0}));  // CW's frequency with USB's mode: two states mixed
-    poll(300ms);
-    poll(450ms);  // the poll sent after the knob turn was answered
+    pollAndLaunch();
+    EXPECT_TRUE(allowed(kUsb20));
+    check.launching(radio.history.lastMark());
     EXPECT_FALSE(allowed(kUsb20));
-    radioMoves(kSplit);
+    radio.moves(kSplit);
     EXPECT_TRUE(allowed(Reading{7010000, 7012000, 3, 1}));
     EXPECT_FALSE(allowed(Reading{7010000, 7010000, 3, 1}));  // split, but transmitting on VFO A
 }
 
-TEST_F(ReadingRules, APollAfterTheTimeOutProvesNothingAboutTheOneBefore) {
-    poll(0ms);     // a rig bound while its radio reboots: refused
-    poll(2500ms);  // the driver's re-poll after its 2 s time-out
-    EXPECT_EQ(check.answeredPolls(), 0);
-    EXPECT_TRUE(allowed(soak::kRigDefaults));
-    poll(2600ms);
-    EXPECT_FALSE(allowed(soak::kRigDefaults));
-}
-
 TEST_F(ReadingRules, AConfirmedSetForbidsEveryStateBeforeIt) {
-    poll(0ms);
-    check.setCalled(t0 + 100ms, kWanted, history.lastSeq());
+    pollAndLaunch();
+    check.setCalled(kWanted, radio.point());
     EXPECT_TRUE(allowed(kWanted));  // the driver shows a Set at once
     EXPECT_TRUE(allowed(kUsb20));
-    radioMoves(kWantedState);
-    poll(400ms);  // less than 1.5 s after the Set: the radio's "KS" answer cleared the gate
-    EXPECT_FALSE(allowed(kUsb20));
-    EXPECT_EQ(check.judge(soak::readingOf(kUsb20), history), "a state the radio held before the last confirmed Set");
+    radio.moves(kWantedState);
+    radio.answered('k');
+    check.launching(radio.history.lastMark());
+    EXPECT_TRUE(allowed(kUsb20));  // its "KS" may not have been taken in yet
+    check.launching(radio.history.lastMark());
+    EXPECT_EQ(check.judge(soak::readingOf(kUsb20), radio.history), "a state the radio held before the last confirmed Set");
     EXPECT_TRUE(allowed(kWanted));
 }
 
 TEST_F(ReadingRules, AnUnconfirmedSetShowsUntilAPollSentAfterItWasAnswered) {
-    poll(0ms);
-    check.setCalled(t0 + 100ms, kWanted, history.lastSeq());  // the radio never gets it
-    poll(1700ms);  // the gate timed out: not confirmed
+    pollAndLaunch();
+    check.setCalled(kWanted, radio.point());  // the radio never gets it
+    pollAndLaunch();  // the poll that was on its way
+    pollAndLaunch();
     EXPECT_TRUE(allowed(kWanted));
-    poll(1800ms);  // the poll after the Set was answered: the radio rules
+    check.launching(radio.history.lastMark());
     EXPECT_FALSE(allowed(kWanted));
     EXPECT_TRUE(allowed(kUsb20));
 }
 
-TEST_F(ReadingRules, TheRadioTransmitsAsTheLastXmitSaidOnceAPollAfterItWasAnswered) {
+TEST(RadioHistory, APollAnsweredAfterAMomentIsTheSecondOnItsLinkOrAnyOnANewOne) {
+    Radio radio;
+    const soak::RadioPoint at = radio.point();
+    radio.answered('k');
+    radio.answered('p');  // may have been on its way
+    EXPECT_FALSE(radio.history.firstPollAfter(at));
+    radio.answered('p', 2);  // a new link: sent after the moment
+    EXPECT_EQ(radio.history.firstPollAfter(at)->number, 3u);
+    radio.answered('p');
+    EXPECT_EQ(radio.history.firstPollAfter(at)->number, 3u);
+    EXPECT_EQ(radio.history.firstPollAfter({1, 2, 2})->number, 4u);  // both links were there before
+}
+
+TEST(ActionCheck, TheRadioTransmitsOnlyFromXmit1UntilThePollAnsweredAfterXmit0) {
+    const std::string still = "the radio still transmitted when it answered a poll sent after the logger's Xmit(0)";
+    const std::string outside = "the radio transmitted outside the logger's Xmit(1) ... Xmit(0) windows";
+    const std::string silent = "the radio did not transmit when it answered a poll sent after the logger's Xmit(1)";
     struct Case {
-        bool keyed, radioTransmits;
-        std::string violation;
+        const char* what;
+        bool keyLands, unkeyLands;
+        int unkeyLink;  // the link of the polls after the unkey
+        bool keysAgain;
+        std::vector<std::string> violations;
     };
     const std::vector<Case> cases = {
-        {true, true, ""},
-        {false, false, ""},
-        {true, false, "the radio does not transmit after the logger's Xmit(1) and an answered poll"},
-        {false, true, "the radio transmits after the logger's Xmit(0) and an answered poll"}};
+        {"keyed and unkeyed", true, true, 1, false, {}},
+        {"the unkey lost", true, false, 1, false, {still}},
+        {"the unkey owed to the new link and sent there first", true, true, 2, false, {}},
+        {"the new link polled first", true, false, 2, false, {still}},
+        {"keyed again after the window", true, true, 1, true, {outside}},
+        {"the key lost", false, false, 1, false, {silent}},
+    };
     for (const auto& c : cases) {
-        soak::ReadingCheck rig;
-        soak::RadioHistory radio;
-        radio.add({{1, {14074000, 14074000, 2, false, c.radioTransmits}, 'c'}});
-        rig.bound(1);
-        rig.xmitCalled(t0, c.keyed);
-        EXPECT_EQ(rig.pollSent(t0 + 10ms, t0 + 11ms, radio), "");
-        EXPECT_EQ(rig.pollSent(t0 + 100ms, t0 + 101ms, radio), c.violation);
-        EXPECT_EQ(rig.pollSent(t0 + 200ms, t0 + 201ms, radio), "");  // judged once
+        Radio radio;
+        soak::ActionCheck actions;
+        std::vector<std::string> seen;
+        const auto judge = [&] {
+            const auto found = actions.judge(radio.history, 0);
+            seen.insert(seen.end(), found.begin(), found.end());
+        };
+        judge();
+        actions.xmitCalled(true, radio.point());
+        if (c.keyLands) radio.moves(keyed(kUsb20));
+        radio.answered();  // on its way as the key came
+        radio.answered();
+        judge();
+        actions.xmitCalled(false, radio.point());
+        radio.answered();  // on its way as the unkey came
+        if (c.unkeyLands) radio.moves(kUsb20);
+        radio.answered('p', c.unkeyLink);
+        judge();
+        if (c.keysAgain) radio.moves(keyed(kUsb20));
+        judge();
+        EXPECT_EQ(seen, c.violations) << c.what;
     }
+}
+
+TEST(ActionCheck, SetsLandStepsAreTenHertzAndNothingIsRejected) {
+    Radio radio;
+    soak::ActionCheck actions;
+    const auto judge = [&](long rejected = 0) { return actions.judge(radio.history, rejected); };
+    EXPECT_TRUE(judge().empty());
+    actions.setCalled(kWanted, radio.point());
+    radio.moves(kWantedState);
+    radio.answered('k');
+    EXPECT_TRUE(judge().empty());
+    actions.setCalled({7010000, 7010000, 3, 0}, radio.point());
+    radio.moves({7011000, 14074000, 3, false, false});  // 1 kHz off
+    radio.answered('k');
+    EXPECT_EQ(judge(), std::vector<std::string>{"the radio answered a Set's \"KS\" but never held its state "
+                                                "(rx 7010000 Hz, tx 7010000 Hz, mode 3, split 0)"});
+    actions.setCalled(kWanted, radio.point());
+    actions.faultOn(true);  // a Set under a fault is not judged
+    radio.answered('k');
+    EXPECT_TRUE(judge().empty());
+    actions.faultOn(false);
+
+    actions.tuneCalled(10);
+    radio.moves({7011010, 14074000, 3, false, false}, 'u');
+    EXPECT_TRUE(judge().empty());
+    radio.moves({7011000, 14074000, 3, false, false}, 'u');
+    EXPECT_EQ(judge(), std::vector<std::string>{"the radio stepped down more often than the logger tuned that way"});
+    actions.tuneCalled(10);
+    radio.moves({7011100, 14074000, 3, false, false}, 'u');
+    EXPECT_EQ(judge(), std::vector<std::string>{"a tuning step moved VFO A by 100 Hz or changed more"});
+
+    EXPECT_EQ(judge(1), std::vector<std::string>{
+                            "the radio rejected 1 command(s) (answered \"?;\") while no fault sent it bytes of its own"});
+    actions.faultOn(true, true);  // garbage or stray
+    EXPECT_TRUE(judge(3).empty());
 }
 
 TEST(LinkWatch, DownWhileNoConnectionOrALinkFaultAndFor2Point5sAfter) {
@@ -153,12 +240,26 @@ TEST(CallWatch, LimitsHresultsAndExceptions) {
     EXPECT_EQ(soak::callLimitMs("Set", down), 1100);
     EXPECT_EQ(soak::callLimitMs("GetRigObject", down), 1100);
     EXPECT_EQ(soak::callLimitMs("GetNumChoices(fresh)", up), 1600);
+    EXPECT_EQ(soak::callLimitMs("Release", up), 1200);
     soak::CallWatch calls;
+    const TimePoint before = soak::Clock::now();
     EXPECT_EQ(calls.call("Check", {S_OK}, [] { return E_FAIL; }), E_FAIL);
     calls.call("Launch", {S_OK}, []() -> HRESULT { throw std::runtime_error("boom"); });
     EXPECT_EQ(calls.violations(),
               (std::vector<std::string>{"Check returned 0x80004005", "an exception came out of Launch",
                                         "Launch returned 0x8000FFFF"}));
+    EXPECT_FALSE(calls.chooserWaitedSince(before));  // a rig's calls are not the chooser's waits
+    calls.call("Release", {S_OK}, [] { return S_OK; });
+    EXPECT_TRUE(calls.chooserWaitedSince(before));
+}
+
+TEST(Watchdog, EndsTheRunOnACallOver5sOrPastTheTimeLimit) {
+    const TimePoint t0{};
+    const TimePoint deadline = t0 + 60s;
+    EXPECT_EQ(soak::watchdogVerdict(nullptr, t0, t0 + 30s, deadline), "");
+    EXPECT_EQ(soak::watchdogVerdict("Release", t0, t0 + 5s, deadline), "");
+    EXPECT_EQ(soak::watchdogVerdict("Release", t0, t0 + 5001ms, deadline), "Release has not returned within 5 s");
+    EXPECT_EQ(soak::watchdogVerdict(nullptr, t0, t0 + 61s, deadline), "the run did not end within its time limit");
 }
 
 std::vector<soak::GaugeSample> samples(int count, double kibPerSample, long threadsFrom = 5, long threadsRise = 0) {
@@ -193,11 +294,7 @@ TEST(Growth, SlopeOverTheRunAndNoRiseOfThreadsOrHandles) {
     EXPECT_NE(soak::unsoundSamples(unreadable), "");
 }
 
-const soak::FaultKind& kind(const std::string& name) {
-    for (const auto& k : soak::allFaultKinds())
-        if (name == k.name) return k;
-    throw std::invalid_argument(name);
-}
+const soak::FaultKind& kind(const std::string& name) { return *soak::findFaultKind(name); }
 
 TEST(Evidence, EachKindMustShowItsFaultTookEffect) {
     soak::EpisodeFacts renewed;
@@ -225,24 +322,40 @@ TEST(Evidence, EachKindMustShowItsFaultTookEffect) {
     EXPECT_EQ(soak::missingProof(kind("churn"), none), "the chooser's list never showed it");
     none.spareBound = true;
     EXPECT_EQ(soak::missingProof(kind("control-id"), none), "its id was saved in the settings");
+    EXPECT_EQ(soak::linkNotKept(kind("cut"), renewed), "");
+    EXPECT_EQ(soak::linkNotKept(kind("late"), kept), "");
+    EXPECT_EQ(soak::linkNotKept(kind("flood"), renewed),
+              "the link was renewed during flood (k4sim counted 1 new connection(s)): a needless reconnect");
+    none.unread = 1023;  // more than the polls of a whole fault leave, less than a stalled burst
+    EXPECT_FALSE(soak::writesStalled(none));
+    none.unread = 1024;
+    EXPECT_TRUE(soak::writesStalled(none));
 }
 
 TEST(Verdict, NothingHappeningIsAFailure) {
     soak::SoakResult result;
-    result.kindsRun = {"reboot", "flood", "churn"};
+    result.kindsRun = {"reboot", "flood", "churn", "halfopen"};
     result.kindsSkipped = {"cut"};
     result.kinds["reboot"].episodes = 2;
     result.kinds["reboot"].effective = 1;
     result.kinds["flood"].episodes = 1;
     result.kinds["flood"].lastMissing = "no connection was open to take the bytes";
+    result.kinds["halfopen"] = {10, 10, 0, 5, 8, {}, ""};  // 8 of 10 stalled the writes
     result.answeredPolls = {{"K4-Soak1", 40}, {"K4-Soak2", 0}};
+    result.lag["K4-Soak1"] = {250, {800, 800, 900}, std::vector<double>(99, 700)};  // slow only in the chooser's waits
+    result.lag["K4-Soak3"] = {1000, {}, {300, 1600}};
     result.samples = samples(3, 0);
     result.calls.violation("Check returned 0x80004005");
     result.calls.violation("Check returned 0x80004005");
     EXPECT_EQ(soak::verdictFailures(result),
               (std::vector<std::string>{"Check returned 0x80004005 (2 times)",
                                         "no effective episode of flood: no connection was open to take the bytes",
-                                        "no episode of churn", "K4-Soak2 answered no poll"}));
+                                        "no episode of churn",
+                                        "only 8 of 10 halfopen episodes stalled the driver's writes (k4sim saw no "
+                                        "unread bytes)",
+                                        "K4-Soak2 answered no poll",
+                                        "K4-Soak3: display lag p99 1600 ms outside the chooser's waits, over 1500 ms "
+                                        "(its timer and 0.5 s)"}));
 }
 
 TEST(SettingsCheck, ReadAsTheProfileFunctionsDo) {
@@ -260,10 +373,11 @@ TEST(SettingsCheck, ReadAsTheProfileFunctionsDo) {
     EXPECT_EQ(faultOf("[RIGS]\r\nK4Slot1=K4S002\r\n"), "K4Slot1 holds 'K4S002', which the soak never chose for that slot");
     EXPECT_EQ(faultOf("[RIGS]\r\nK4Slot4=K4SPARE\r\n"), "K4Slot4 holds 'K4SPARE', which the soak never chose for that slot");
     EXPECT_EQ(faultOf("[RIGS]\r\nEVIL\r\n"), "a line that is neither a section nor a key: 'EVIL'");
-    EXPECT_EQ(faultOf("[OTHER]\r\nK4Slot1=X\r\nK4Slot1=Y\r\n"), "");  // only section RIGS holds the driver's keys
+    EXPECT_EQ(faultOf("[OTHER]\r\nK4Slot1=X\r\nK4Slot1=Y\r\n"), "no K4Slot1 key");  // only section RIGS holds the driver's keys
     EXPECT_FALSE(soak::settingsHaveKey(path, "K4Slot1"));
+    EXPECT_EQ(faultOf("[RIGS]\r\nK4Slot1=K4S001\r\n"), "no K4Slot2 key");
     std::remove(path.c_str());
-    EXPECT_EQ(soak::settingsFault(path, chosen), "");  // no file yet
+    EXPECT_EQ(soak::settingsFault(path, chosen), "no K4Slot1 key");
 }
 
 TEST(LogScan, FindsTheGuardsEntriesAsTheFileGrows) {
@@ -271,10 +385,20 @@ TEST(LogScan, FindsTheGuardsEntriesAsTheFileGrows) {
     EXPECT_TRUE(soak::isExceptionEntry("  01234567 exception unknown exception\r"));  // a wide elapsed time
     EXPECT_FALSE(soak::isExceptionEntry("  1     0 writeCommandString \"exception\""));
     EXPECT_FALSE(soak::isExceptionEntry("  0     3 exceptions"));
+    EXPECT_TRUE(soak::isExceptionEntry("  2    40 link exception \"read: End of file\""));
+    EXPECT_FALSE(soak::isExceptionEntry("  2    40 link lost: 3 polls unanswered for 6 s"));
     const std::string path = testing::TempDir() + "soak_log.txt";
-    std::ofstream(path, std::ios::binary) << "banner\n  0     1 exception first\n  0     2 excep";
     soak::LogScan scan(path);
+    soak::CallWatch calls;
+    soak::scanDriverLog(scan, calls);
+    std::ofstream(path, std::ios::binary) << "banner\n2024-01-01 00:00:00\n";
+    soak::scanDriverLog(scan, calls);
+    const std::string missing = "the driver's log " + path + " is missing or has no entry";
+    EXPECT_EQ(calls.violations(), std::vector<std::string>{missing});
+    EXPECT_EQ(calls.timesSeen(missing), 2);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "  0     1 exception first\n  0     2 excep";
     EXPECT_EQ(scan.newExceptions(), std::vector<std::string>{"  0     1 exception first"});
+    EXPECT_TRUE(scan.sawEntry());
     std::ofstream(path, std::ios::binary | std::ios::app) << "tion second\n  1     0 Launch-skip\n";
     EXPECT_EQ(scan.newExceptions(), std::vector<std::string>{"  0     2 exception second"});
     EXPECT_TRUE(scan.newExceptions().empty());
@@ -289,6 +413,14 @@ TEST(SimControl, HistoryAnswerAndFaultKindLists) {
     EXPECT_TRUE(entries[0].state.transmitting);
     EXPECT_EQ(entries[1].cause, 'c');
     EXPECT_THROW(soak::parseHistory("ok now=1 1:0:7"), std::runtime_error);
+    const auto answers = soak::parseAnswers("ok now=9 rejected=2 8:3:41:p 9:3:42:k");
+    EXPECT_EQ(answers.rejected, 2);
+    ASSERT_EQ(answers.marks.size(), 2u);
+    EXPECT_EQ(answers.marks[1].number, 9u);
+    EXPECT_EQ(answers.marks[1].connection, 3);
+    EXPECT_EQ(answers.marks[1].seq, 42u);
+    EXPECT_EQ(answers.marks[1].kind, 'k');
+    EXPECT_THROW(soak::parseAnswers("ok now=1 rejected=0 1:1:p"), std::runtime_error);
     soak::RadioHistory radio;
     radio.add(entries);
     radio.forgetBefore(3);

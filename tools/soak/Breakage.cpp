@@ -2,18 +2,27 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <optional>
 #include <set>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "com/ObjectRoot.h"
+#include "platform/Profile.h"
+#include "settings/Settings.h"
 
 namespace soak {
 
 struct Breakage::State {
     BreakKind kind = BreakKind::none;
-    std::set<short> faultedSlots;  // slots whose current rig froze its reading (a)
+    std::string logPath;
+    std::set<short> faultedSlots;  // slots with a fault episode under way
     std::vector<std::unique_ptr<char[]>> leaked;  // (d)
+    com::ComPtr<IRadioChooser> chooser;           // the driver's own, for a rig made afresh (m)
+    bool released = false;                        // a rig was let go (n)
+    bool has(BreakKind k) const { return kind == k; }
 };
 
 namespace {
@@ -23,6 +32,11 @@ using namespace std::chrono_literals;
 
 constexpr int kFailEveryChecks = 97;
 constexpr std::size_t kLeakBytes = 3 * 1024;
+constexpr auto kStaleAfter = 1.5s;
+constexpr auto kKeyAgainAfter = 1s;
+constexpr auto kSlowPolls = 1.9s;
+constexpr auto kHangingRelease = 6s;
+constexpr double kSetOffKHz = 1.0;
 
 struct Frequency {
     double xmit = 0, rcv = 0;
@@ -32,8 +46,10 @@ struct Frequency {
 class BrokenRig : public com::ObjectRoot, public IQbRig {
 public:
     BrokenRig(com::ComPtr<IQbRig> rig, short slot, std::shared_ptr<Breakage::State> state)
-        : rig_(std::move(rig)), slot_(slot), state_(std::move(state)) {
-        state_->faultedSlots.erase(slot_);
+        : rig_(std::move(rig)), slot_(slot), state_(std::move(state)) {}
+    ~BrokenRig() override {
+        if (state_->has(BreakKind::hangingRelease) && !std::exchange(state_->released, true))
+            std::this_thread::sleep_for(kHangingRelease);
     }
 
     static const com::InterfaceTable<BrokenRig>& interfaces() {
@@ -46,31 +62,52 @@ public:
     HRESULT STDMETHODCALLTYPE Set(double xmit, double rcv, SHORT mode, SHORT primary, SHORT split, LONG* time) override {
         beforeSet_ = last_;
         setAt_ = Clock::now();
-        setArmed_ = true;
+        staleDue_ = state_->has(BreakKind::stalePoll);
+        if (state_->has(BreakKind::unstalledWrites) && faulted()) return S_OK;
+        if (state_->has(BreakKind::setOff)) xmit += kSetOffKHz, rcv += kSetOffKHz;
+        if (state_->has(BreakKind::rejectedCommand)) rig_->Set(xmit, rcv, 0, primary, split, time);
         return rig_->Set(xmit, rcv, mode, primary, split, time);
     }
     HRESULT STDMETHODCALLTYPE Launch(LONG* time) override {
-        const HRESULT hr = rig_->Launch(time);
-        if (setArmed_ && *time == 10 && Clock::now() - setAt_ < 1.5s) staleDue_ = true;  // the Set was confirmed
-        if (*time == 10) setArmed_ = false;
-        return hr;
+        keyAgainIfDue();
+        if (state_->has(BreakKind::needlessReconnect)) makeAfreshOnFault();
+        const bool slowHeld = state_->has(BreakKind::slowPolls) && Clock::now() - lastLaunch_ < kSlowPolls;
+        if (slowHeld || (state_->has(BreakKind::stalledPolls) && faulted())) {
+            *time = -1;
+            return S_OK;
+        }
+        lastLaunch_ = Clock::now();
+        return rig_->Launch(time);
     }
     HRESULT STDMETHODCALLTYPE Check(LONG* time) override {
-        if (state_->kind == BreakKind::hiddenFailure && ++checks_ % kFailEveryChecks == 0) {
+        keyAgainIfDue();
+        if (state_->has(BreakKind::hiddenFailure) && ++checks_ % kFailEveryChecks == 0) {
             *time = -1;
             return E_FAIL;
         }
-        return rig_->Check(time);
+        const HRESULT hr = rig_->Check(time);
+        if (state_->has(BreakKind::keyAfterReconnect) && hr == S_OK && std::exchange(failed_, false)) {
+            LONG ignored = 0;
+            rig_->Xmit(1, &ignored);
+        }
+        failed_ = failed_ || hr == E_FAIL;
+        return hr;
     }
-    HRESULT STDMETHODCALLTYPE Xmit(LONG on, LONG* time) override { return rig_->Xmit(on, time); }
+    HRESULT STDMETHODCALLTYPE Xmit(LONG on, LONG* time) override {
+        if (on == 0 && state_->has(BreakKind::keyAfterUnkey)) keyAgainAt_ = Clock::now() + kKeyAgainAfter;
+        return rig_->Xmit(on, time);
+    }
     HRESULT STDMETHODCALLTYPE ClearRIT() override { return rig_->ClearRIT(); }
-    HRESULT STDMETHODCALLTYPE TuneFrequency(LONG amount, LONG* time) override { return rig_->TuneFrequency(amount, time); }
+    HRESULT STDMETHODCALLTYPE TuneFrequency(LONG amount, LONG* time) override {
+        return rig_->TuneFrequency(state_->has(BreakKind::stepsReversed) ? -amount : amount, time);
+    }
     HRESULT STDMETHODCALLTYPE GetFrequency(double* xmit, double* rcv, SHORT* mode, SHORT* primary, SHORT* split) override {
         Frequency now;
         const HRESULT hr = rig_->GetFrequency(&now.xmit, &now.rcv, &now.mode, &now.primary, &now.split);
-        if (state_->kind == BreakKind::deadReceive && state_->faultedSlots.count(slot_)) {
+        frozen_ = frozen_ || (state_->has(BreakKind::deadReceive) && faulted());
+        if (frozen_) {
             now = last_;  // the receive path died with the fault: nothing new is applied
-        } else if (state_->kind == BreakKind::stalePoll && staleDue_) {
+        } else if (staleDue_ && Clock::now() - setAt_ >= kStaleAfter) {
             staleDue_ = false;
             now = beforeSet_;  // an answer from before the Set overwrote it
         }
@@ -80,20 +117,40 @@ public:
     }
 
 private:
+    bool faulted() const { return state_->faultedSlots.count(slot_) > 0; }
+
+    void keyAgainIfDue() {
+        if (!keyAgainAt_ || Clock::now() < *keyAgainAt_) return;
+        keyAgainAt_.reset();
+        LONG ignored = 0;
+        rig_->Xmit(1, &ignored);
+    }
+
+    // As a fault begins, the rig is let go and made afresh from the slot's
+    // saved choice: a new link where the old one was sound.
+    void makeAfreshOnFault() {
+        if (!faulted()) {
+            madeAfresh_ = false;
+            return;
+        }
+        if (std::exchange(madeAfresh_, true)) return;
+        com::ComPtr<IQbRig> fresh;
+        if (state_->chooser->GetRigObject(0, -1, slot_, fresh.receive()) == S_OK && fresh) rig_ = fresh;
+    }
+
     com::ComPtr<IQbRig> rig_;
     const short slot_;
     std::shared_ptr<Breakage::State> state_;
     Frequency last_, beforeSet_;
-    Clock::time_point setAt_{};
-    bool setArmed_ = false;
-    bool staleDue_ = false;
+    Clock::time_point setAt_{}, lastLaunch_{};
+    std::optional<Clock::time_point> keyAgainAt_;
+    bool staleDue_ = false, frozen_ = false, failed_ = false, madeAfresh_ = false;
     long checks_ = 0;
 };
 
 class BrokenChooser : public com::ObjectRoot, public IRadioChooser {
 public:
-    BrokenChooser(com::ComPtr<IRadioChooser> chooser, std::shared_ptr<Breakage::State> state)
-        : chooser_(std::move(chooser)), state_(std::move(state)) {}
+    explicit BrokenChooser(std::shared_ptr<Breakage::State> state) : state_(std::move(state)) {}
 
     static const com::InterfaceTable<BrokenChooser>& interfaces() {
         static const com::InterfaceEntry<BrokenChooser> entries[] = {
@@ -103,27 +160,26 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetNumChoices(LONG index, SHORT clearCache, SHORT* count) override {
-        const HRESULT hr = chooser_->GetNumChoices(index, clearCache, count);
+        const HRESULT hr = state_->chooser->GetNumChoices(index, clearCache, count);
         radios_ = static_cast<SHORT>(*count - 1);
         return hr;
     }
     HRESULT STDMETHODCALLTYPE GetRadioName(LONG index, SHORT radio, BSTR* name) override {
-        return chooser_->GetRadioName(index, radio, name);
+        return state_->chooser->GetRadioName(index, radio, name);
     }
     HRESULT STDMETHODCALLTYPE GetSavedChoice(LONG index, SHORT slot, SHORT* saved) override {
-        return chooser_->GetSavedChoice(index, slot, saved);
+        return state_->chooser->GetSavedChoice(index, slot, saved);
     }
     HRESULT STDMETHODCALLTYPE GetRigObject(LONG index, SHORT choice, SHORT slot, IQbRig** out) override {
-        if (state_->kind == BreakKind::wrongRecord && choice >= 1 && radios_ > 0) choice = static_cast<SHORT>(choice % radios_ + 1);
+        if (state_->has(BreakKind::wrongRecord) && choice >= 1 && radios_ > 0) choice = static_cast<SHORT>(choice % radios_ + 1);
         com::ComPtr<IQbRig> rig;
-        const HRESULT hr = chooser_->GetRigObject(index, choice, slot, rig.receive());
+        const HRESULT hr = state_->chooser->GetRigObject(index, choice, slot, rig.receive());
+        if (state_->has(BreakKind::choiceNotSaved)) {
+            const std::string key = "K4Slot" + std::to_string(slot + 1);
+            WritePrivateProfileStringA(settings::kSection, key.c_str(), nullptr, settings::kFile);
+        }
         *out = nullptr;
         if (!rig) return hr;
-        if (state_->kind != BreakKind::deadReceive && state_->kind != BreakKind::stalePoll &&
-            state_->kind != BreakKind::hiddenFailure) {
-            *out = rig.detach();
-            return hr;
-        }
         HRESULT made = S_OK;
         auto* broken = com::ComObject<BrokenRig>::create(&made, rig, slot, state_);
         if (!broken) return made;
@@ -132,37 +188,49 @@ public:
     }
 
 private:
-    com::ComPtr<IRadioChooser> chooser_;
     std::shared_ptr<Breakage::State> state_;
     SHORT radios_ = 0;
 };
+
+// An entry as a rig writes it when an exception ended its connection; on a
+// line of its own, whatever the driver was writing.
+void addExceptionEntry(const std::string& logPath) {
+    std::ofstream(logPath, std::ios::binary | std::ios::app) << "\n  1     0 link exception \"added by --break q\"\n";
+}
 
 }  // namespace
 
 BreakKind breakKindFrom(const std::string& letter) {
     if (letter.empty()) return BreakKind::none;
-    const BreakKind kinds[] = {BreakKind::deadReceive, BreakKind::stalePoll, BreakKind::hiddenFailure, BreakKind::leak,
-                               BreakKind::wrongRecord};
-    if (letter.size() != 1 || letter[0] < 'a' || letter[0] > 'e') throw std::invalid_argument("--break takes a to e");
-    return kinds[letter[0] - 'a'];
+    if (letter.size() != 1 || letter[0] < 'a' || letter[0] > 'r') throw std::invalid_argument("--break takes a to r");
+    return static_cast<BreakKind>(letter[0] - 'a' + 1);
 }
 
-Breakage::Breakage(BreakKind kind) : state_(std::make_shared<State>()) { state_->kind = kind; }
+Breakage::Breakage(BreakKind kind, std::string logPath) : state_(std::make_shared<State>()) {
+    state_->kind = kind;
+    state_->logPath = std::move(logPath);
+}
 
 Breakage::~Breakage() = default;
 
+BreakKind Breakage::kind() const { return state_->kind; }
+
 com::ComPtr<IRadioChooser> Breakage::wrap(IRadioChooser* chooser) {
-    auto real = com::ComPtr<IRadioChooser>::retain(chooser);
-    if (state_->kind == BreakKind::none) return real;
+    state_->chooser = com::ComPtr<IRadioChooser>::retain(chooser);
+    if (state_->has(BreakKind::exceptionEntry)) addExceptionEntry(state_->logPath);
+    if (state_->kind == BreakKind::none || state_->kind == BreakKind::leak || state_->kind == BreakKind::noLog ||
+        state_->kind == BreakKind::exceptionEntry)
+        return state_->chooser;
     HRESULT hr = S_OK;
-    auto* broken = com::ComObject<BrokenChooser>::create(&hr, real, state_);
+    auto* broken = com::ComObject<BrokenChooser>::create(&hr, state_);
     if (!broken) throw std::runtime_error("the breaking chooser could not be made");
     return com::ComPtr<IRadioChooser>::adopt(broken);
 }
 
 void Breakage::faultBegins(short slot) { state_->faultedSlots.insert(slot); }
 
-void Breakage::episodeEnded() {
+void Breakage::episodeEnded(short slot) {
+    state_->faultedSlots.erase(slot);
     if (state_->kind != BreakKind::leak) return;
     state_->leaked.push_back(std::make_unique<char[]>(kLeakBytes));
     std::memset(state_->leaked.back().get(), 0x5a, kLeakBytes);  // touched, so that it is resident

@@ -9,18 +9,28 @@ namespace {
 constexpr double kQuickLimitMs = 250;
 constexpr double kConnectLimitMs = 1100;    // the driver's bounded connect wait (1 s) and a margin
 constexpr double kDiscoveryLimitMs = 1600;  // discovered() waits at most 1.5 s after a fresh start
+constexpr double kReleaseLimitMs = 1200;    // the flush of the last texts (100 ms) and the drain (at most 1 s)
 constexpr double kSlowCallMs = 20;
 
-bool mayConnect(const std::string& method) {
-    for (const char* name : {"GetRigObject", "Launch", "Set", "Xmit", "TuneFrequency", "ClearRIT"})
+bool oneOf(const std::string& method, std::initializer_list<const char*> names) {
+    for (const char* name : names)
         if (method == name) return true;
     return false;
+}
+
+bool mayConnect(const std::string& method) {
+    return oneOf(method, {"GetRigObject", "Launch", "Set", "Xmit", "TuneFrequency", "ClearRIT"});
+}
+
+bool chooserWait(const std::string& method) {
+    return oneOf(method, {"GetNumChoices(fresh)", "GetRadioName", "GetSavedChoice", "GetRigObject", "Release"});
 }
 
 }  // namespace
 
 double callLimitMs(const std::string& method, const std::function<bool()>& linkMayBeDown) {
     if (method == "GetNumChoices(fresh)") return kDiscoveryLimitMs;
+    if (method == "Release") return kReleaseLimitMs;
     if (mayConnect(method) && linkMayBeDown && linkMayBeDown()) return kConnectLimitMs;
     return kQuickLimitMs;
 }
@@ -32,7 +42,10 @@ void CallWatch::violation(const std::string& text) {
     std::fflush(stdout);
 }
 
-void CallWatch::timed(const char* method, double ms, const std::function<bool()>& linkMayBeDown) {
+void CallWatch::timed(const char* method, TimePoint start, const std::function<bool()>& linkMayBeDown) {
+    const TimePoint end = Clock::now();
+    if (chooserWait(method)) lastChooserWait_ = end;
+    const double ms = std::chrono::duration<double, std::milli>(end - start).count();
     MethodFigures& figures = methods_[method];
     ++figures.calls;
     if (ms > kSlowCallMs) ++figures.over20ms;

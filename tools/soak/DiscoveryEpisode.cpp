@@ -10,8 +10,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kLookEvery = 1s;
-constexpr auto kRecoveryLimit = 30s;
-constexpr auto kGap = 2s;
+constexpr auto kGap = 20s;
 
 }  // namespace
 
@@ -26,7 +25,7 @@ void DiscoveryEpisode::start(const FaultKind& kind, TimePoint now) {
     std::fflush(stdout);
     kind_ = &kind;
     facts_ = {};
-    spareTried_ = false;
+    looked_ = false;
     spare_.request(kind.on);
     since_ = nextLook_ = now;
     end_ = now + std::chrono::milliseconds(kind.durationMs);
@@ -36,7 +35,7 @@ void DiscoveryEpisode::start(const FaultKind& kind, TimePoint now) {
 void DiscoveryEpisode::tick(TimePoint now) {
     if (phase_ == Phase::idle || now < nextLook_) return;
     if (phase_ == Phase::on) {
-        look(now);
+        if (!looked_) look(now);
         if (now < end_) return;
         if (*kind_->off) spare_.request(kind_->off);
         since_ = nextLook_ = Clock::now();
@@ -46,21 +45,21 @@ void DiscoveryEpisode::tick(TimePoint now) {
     chooser_.refresh();
     nextLook_ = now + kLookEvery;
     if (chooser_.lastIsNormal()) return end(Clock::now(), true);
-    if (now - since_ > kRecoveryLimit) end(now, false);
+    if (now - since_ > std::chrono::milliseconds(kind_->recoveryLimitMs)) end(now, false);
 }
 
 void DiscoveryEpisode::look(TimePoint now) {
     chooser_.refresh();
+    looked_ = true;
     nextLook_ = now + kLookEvery;
-    facts_.listAbnormal = facts_.listAbnormal || !chooser_.lastIsNormal();
-    if (kind_->proof == FaultKind::Proof::chosen && !spareTried_) chooseSpare();
+    facts_.listAbnormal = !chooser_.lastIsNormal();
+    if (kind_->proof == FaultKind::Proof::chosen) chooseSpare();
 }
 
 // The spare, its id now with control bytes, chosen for a slot of its own:
 // the rig must come with S_OK, and the id must not reach the settings file.
 void DiscoveryEpisode::chooseSpare() {
     if (chooser_.choiceOf(spare_.identity().chooserName()) == 0) return;
-    spareTried_ = true;
     facts_.spareBound = chooser_.bindOnce(spare_.identity().chooserName(), spareSlot_) == S_OK;
     facts_.spareKeyAbsent = !settingsHaveKey(settingsPath_, "K4Slot" + std::to_string(spareSlot_ + 1));
 }
@@ -72,7 +71,8 @@ void DiscoveryEpisode::end(TimePoint now, bool recovered) {
         kind.recoveryMs.push_back(std::chrono::duration<double, std::milli>(now - since_).count());
     } else {
         ++kind.gaveUp;
-        result_.calls.violation(std::string("the radio list was not back to normal within 30 s after ") + kind_->name);
+        result_.calls.violation("the radio list was not back to normal within " +
+                                std::to_string(kind_->recoveryLimitMs / 1000) + " s after " + kind_->name);
     }
     const std::string missing = missingProof(*kind_, facts_);
     if (missing.empty()) ++kind.effective;

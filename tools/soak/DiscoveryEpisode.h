@@ -1,7 +1,9 @@
 // The episodes of the spare radio, which only discovery faults hit: the
-// fault switched on for its time while the chooser's list is refreshed every
-// second (and, for control-id, the spare chosen for a slot of its own), then
-// switched off; recovery is the time until the list is the usual one again.
+// fault switched on for its time, during which the logger opens its chooser
+// once (and, for control-id, chooses the spare for a slot of its own), then
+// switched off; recovery is the time until the chooser, opened again every
+// second, shows the usual list. Episodes are 20 s apart, so that the
+// chooser opens at about a logger's cadence.
 //
 // Runs on the soak's thread only.
 #pragma once
@@ -42,7 +44,7 @@ private:
     Phase phase_ = Phase::idle;
     const FaultKind* kind_ = nullptr;
     EpisodeFacts facts_;
-    bool spareTried_ = false;
+    bool looked_ = false;
     TimePoint since_{}, end_{}, next_{}, nextLook_{};
 };
 

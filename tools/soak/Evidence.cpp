@@ -4,6 +4,7 @@ namespace soak {
 namespace {
 
 constexpr long long kPollAnswerBytes = 41;  // FA, FB, FT, MD and MD$ answers
+constexpr long kStalledBytes = 1024;        // polls of 16 bytes every 2 s leave some 60 in 8 s
 
 }  // namespace
 
@@ -30,5 +31,13 @@ std::string missingProof(const FaultKind& kind, const EpisodeFacts& f) {
     }
     return "unknown proof";
 }
+
+std::string linkNotKept(const FaultKind& kind, const EpisodeFacts& facts) {
+    if (!kind.has(FaultKind::keepsLink) || facts.atEnd.opened == facts.atOn.opened) return {};
+    return "the link was renewed during " + std::string(kind.name) + " (k4sim counted " +
+           std::to_string(facts.atEnd.opened - facts.atOn.opened) + " new connection(s)): a needless reconnect";
+}
+
+bool writesStalled(const EpisodeFacts& facts) { return facts.unread >= kStalledBytes; }
 
 }  // namespace soak

@@ -22,16 +22,28 @@ struct FaultKind {
         listed,      // the chooser's list was seen abnormal during the fault
         chosen,      // the spare was bound with S_OK and its id kept out of the settings
     };
+    // How an episode of the kind is run and judged besides its proof.
+    enum Trait : unsigned {
+        keepsLink = 1,     // the driver must keep its link: k4sim's opened count stays put
+        startsKeyed = 2,   // every other episode begins while transmitting, and unkeys in the outage
+        stallsWrites = 4,  // a burst of Sets fills what the radio's connection can take in
+        ownBytes = 8,      // the radio sends bytes of its own, which may make it reject commands
+    };
     const char* name;
     Target target;
     int durationMs;
     const char* on;    // control request; "%s" stands for the radio's name
     const char* off;   // control request that ends it; empty when it ends by itself
-    bool mayDropLink;  // the driver may end the link while it is on (Check may then fail)
+    bool mayDropLink;  // the driver may end the link while the radio keeps it (Check may then fail)
     Proof proof;
+    int recoveryLimitMs;  // the fault's end until the reading shows the radio's state (the list is normal)
+    unsigned traits = 0;
+    bool has(Trait trait) const { return (traits & trait) != 0; }
 };
 
 const std::vector<FaultKind>& allFaultKinds();
+// The kind of this name; nullptr when there is none.
+const FaultKind* findFaultKind(const std::string& name);
 
 // The kinds named in `only` (comma-separated; empty: all) minus those
 // named in `skip`. Throws std::invalid_argument for an unknown name.

@@ -4,8 +4,17 @@
 
 namespace soak {
 
+namespace {
+
+bool isEntry(const std::string& line) {
+    static const std::regex header("^ *-?[0-9]+ +-?[0-9]+ .*");
+    return std::regex_match(line, header);
+}
+
+}  // namespace
+
 bool isExceptionEntry(const std::string& line) {
-    static const std::regex entry("^ *-?[0-9]+ *[0-9]+ exception( .*)?\r?$");
+    static const std::regex entry("^ *-?[0-9]+ *[0-9]+ (link )?exception( .*)?\r?$");
     return std::regex_match(line, entry);
 }
 
@@ -24,10 +33,16 @@ std::vector<std::string> LogScan::newExceptions() {
                 continue;
             }
             if (isExceptionEntry(partial_)) found.push_back(partial_);
+            sawEntry_ = sawEntry_ || isEntry(partial_);
             partial_.clear();
         }
     }
     return found;
+}
+
+void scanDriverLog(LogScan& log, CallWatch& calls) {
+    for (const auto& entry : log.newExceptions()) calls.violation("the driver's log shows an exception: " + entry);
+    if (!log.sawEntry()) calls.violation("the driver's log " + log.path() + " is missing or has no entry");
 }
 
 }  // namespace soak

@@ -1,6 +1,11 @@
 #include "RadioHistory.h"
 
 namespace soak {
+namespace {
+
+constexpr std::size_t kMarksKept = 4096;  // minutes of polls, far more than any judgement looks back
+
+}  // namespace
 
 void RadioHistory::add(const std::vector<HistoryEntry>& entries) {
     for (const auto& entry : entries)
@@ -11,9 +16,40 @@ void RadioHistory::add(const std::vector<HistoryEntry>& entries) {
         }
 }
 
+void RadioHistory::addMarks(const std::vector<AnswerMark>& marks) {
+    for (const auto& mark : marks)
+        if (mark.number > lastMark_) {
+            marks_.push_back(mark);
+            lastMark_ = mark.number;
+            if (mark.kind == 'p') ++polls_;
+            if (marks_.size() > kMarksKept) marks_.pop_front();
+        }
+}
+
 std::optional<RadioState> RadioHistory::at(uint64_t seq) const {
     for (const auto& entry : entries_)
         if (entry.seq == seq) return entry.state;
+    return std::nullopt;
+}
+
+std::optional<AnswerMark> RadioHistory::newestPoll(uint64_t upTo, int opened) const {
+    for (auto mark = marks_.rbegin(); mark != marks_.rend(); ++mark)
+        if (mark->number <= upTo && mark->kind == 'p' && mark->connection > opened) return *mark;
+    return std::nullopt;
+}
+
+std::optional<AnswerMark> RadioHistory::firstMarkAfter(uint64_t after, char kind) const {
+    for (const auto& mark : marks_)
+        if (mark.number > after && mark.kind == kind) return mark;
+    return std::nullopt;
+}
+
+std::optional<AnswerMark> RadioHistory::firstPollAfter(const RadioPoint& at) const {
+    int onOlder = 0;
+    for (const auto& mark : marks_) {
+        if (mark.number <= at.mark || mark.kind != 'p') continue;
+        if (mark.connection > at.opened || ++onOlder == 2) return mark;
+    }
     return std::nullopt;
 }
 

@@ -17,9 +17,23 @@ int64_t oddHertzIn(std::mt19937& random) {
 
 }  // namespace
 
-RadioSide::RadioSide(RadioIdentity identity, SimControl& control) : identity_(std::move(identity)), control_(control) {}
+RadioSide::RadioSide(RadioIdentity identity, SimControl& control, CallWatch& calls)
+    : identity_(std::move(identity)), control_(control), calls_(calls) {}
 
-void RadioSide::fetchHistory() { history_.add(control_.history(identity_.name, history_.lastSeq() + 1)); }
+// The marks first: every state a mark names is then in the history.
+void RadioSide::fetch() {
+    const Answers answers = control_.answers(identity_.name, history_.lastMark() + 1);
+    history_.add(control_.history(identity_.name, history_.lastSeq() + 1));
+    history_.addMarks(answers.marks);
+    for (const auto& violation : actions_.judge(history_, answers.rejected)) calls_.violation(name() + ": " + violation);
+}
+
+RadioPoint RadioSide::point() {
+    fetch();
+    return {history_.lastSeq(), history_.lastMark(), observeLink(Clock::now()).opened};
+}
+
+long RadioSide::unread() { return control_.unread(identity_.name); }
 
 LinkCounts RadioSide::observeLink(TimePoint now) {
     const LinkCounts counts = control_.connections(identity_.name);
@@ -34,7 +48,7 @@ bool RadioSide::linkMayBeDown() {
 }
 
 Reading RadioSide::turnKnobFresh(std::mt19937& random) {
-    fetchHistory();
+    fetch();
     KnobTurn turn;
     do turn.vfoA = oddHertzIn(random);
     while (history_.everHad(turn.vfoA));
@@ -44,7 +58,7 @@ Reading RadioSide::turnKnobFresh(std::mt19937& random) {
         turn.vfoB = turn.vfoA + 1000 + static_cast<int64_t>(random() % 4000);
     }
     const uint64_t seq = control_.knob(identity_.name, turn);
-    fetchHistory();
+    fetch();
     const auto state = history_.at(seq);
     if (!state) throw std::runtime_error("k4sim's history lacks the knob's state " + std::to_string(seq));
     return readingOf(*state);

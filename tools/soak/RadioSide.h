@@ -1,5 +1,6 @@
 // One simulated radio as the soak follows it from k4sim's side: its names,
-// its history of whole states, when its link may be down, and its knob.
+// its history of whole states and answer marks, what it did of the logger's
+// actions (judged on every fetch), when its link may be down, and its knob.
 //
 // Runs on the soak's thread only.
 #pragma once
@@ -7,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "ActionCheck.h"
+#include "CallWatch.h"
 #include "LinkWatch.h"
 #include "RadioHistory.h"
 #include "SimControl.h"
@@ -24,19 +27,23 @@ struct RadioIdentity {
 
 class RadioSide {
 public:
-    RadioSide(RadioIdentity identity, SimControl& control);
+    RadioSide(RadioIdentity identity, SimControl& control, CallWatch& calls);
 
     const RadioIdentity& identity() const { return identity_; }
     const std::string& name() const { return identity_.name; }
-    SimControl& control() { return control_; }
     RadioHistory& history() { return history_; }
+    ActionCheck& actions() { return actions_; }
     LinkWatch& link() { return link_; }
 
-    // Adds the states k4sim numbered since the last fetch.
-    void fetchHistory();
+    // Adds the states and marks k4sim made since the last fetch, and judges
+    // them against the logger's actions.
+    void fetch();
+    // Where the radio stands now (fetches first).
+    RadioPoint point();
     // Asks k4sim for the radio's connections and notes them at `now`.
     LinkCounts observeLink(TimePoint now);
     bool linkMayBeDown();
+    long unread();
     // Turns the VFO A knob to a frequency the radio never held (an odd
     // hertz count, which the soak's Sets on a 10 Hz grid never reach), now
     // and then with another mode or split; returns the state it made.
@@ -47,7 +54,9 @@ public:
 private:
     const RadioIdentity identity_;
     SimControl& control_;
+    CallWatch& calls_;
     RadioHistory history_;
+    ActionCheck actions_;
     LinkWatch link_;
 };
 

@@ -1,67 +1,42 @@
 #include "ReadingCheck.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace soak {
-namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto kPollTimeout = 2s;   // the driver polls again this long after an unanswered poll
-constexpr auto kSetTimeout = 1.5s;  // the driver forgets an unconfirmed Set after this long
-
-}  // namespace
-
-void ReadingCheck::bound(uint64_t seqNow) {
-    bindSeq_ = windowSeq_ = seqNow;
-    floorSeq_ = 0;
-    answeredPolls_ = 0;
-    lastPoll_.reset();
+void ReadingCheck::bound(const RadioPoint& at) {
+    bind_ = at;
+    knownAtLaunch_ = knownBefore_ = at.mark;
     set_.reset();
 }
 
-std::string ReadingCheck::pollSent(TimePoint start, TimePoint end, const RadioHistory& history) {
-    std::string violation;
-    if (lastPoll_ && end - lastPoll_->start < kPollTimeout) {
-        pollAnswered(*lastPoll_);
-        violation = checkTransmit(*lastPoll_, history);
-    }
-    if (set_ && !set_->confirmed && end - set_->start < kSetTimeout) {
-        set_->confirmed = true;
-        if (const auto seq = history.firstHeldSince(set_->seqBefore, set_->wanted))
-            floorSeq_ = std::max(floorSeq_, *seq);
-    }
-    lastPoll_ = Poll{start, history.lastSeq()};
-    return violation;
+void ReadingCheck::launching(uint64_t lastMark) {
+    knownBefore_ = knownAtLaunch_;
+    knownAtLaunch_ = lastMark;
 }
 
-void ReadingCheck::pollAnswered(const Poll& poll) {
-    ++answeredPolls_;
-    windowSeq_ = std::max(windowSeq_, poll.seqAtSend);
-    if (set_ && set_->start < poll.start) set_.reset();  // the radio's answer rules from now on
-}
+void ReadingCheck::setCalled(const Reading& wanted, const RadioPoint& before) { set_ = PendingSet{wanted, before}; }
 
-std::string ReadingCheck::checkTransmit(const Poll& answered, const RadioHistory& history) {
-    if (!xmit_ || xmit_->checked || !(xmit_->start < answered.start)) return {};
-    xmit_->checked = true;
-    if (history.current().transmitting == xmit_->on) return {};
-    return xmit_->on ? "the radio does not transmit after the logger's Xmit(1) and an answered poll"
-                     : "the radio transmits after the logger's Xmit(0) and an answered poll";
+std::optional<uint64_t> ReadingCheck::pollWindow(const RadioHistory& history) const {
+    const auto poll = history.newestPoll(knownBefore_, bind_.opened);
+    if (!poll) return std::nullopt;
+    return poll->seq;
 }
-
-void ReadingCheck::setCalled(TimePoint start, const Reading& wanted, uint64_t seqBefore) {
-    set_ = PendingSet{start, wanted, seqBefore, false};
-}
-
-void ReadingCheck::xmitCalled(TimePoint start, bool on) { xmit_ = Xmit{start, on, false}; }
 
 std::string ReadingCheck::judge(const Reading& reading, const RadioHistory& history) const {
-    if (set_ && reading == set_->wanted) return {};
-    if (history.heldSince(std::max(windowSeq_, floorSeq_), reading)) return {};
-    if (answeredPolls_ == 0 && partsFromDefaultsOrHeld(reading, history)) return {};
-    if (floorSeq_ > windowSeq_ && history.heldSince(windowSeq_, reading))
-        return "a state the radio held before the last confirmed Set";
+    const auto window = pollWindow(history);
+    uint64_t setFloor = 0;
+    if (set_) {
+        const auto after = history.firstPollAfter(set_->before);
+        if (reading == set_->wanted && !(after && after->number <= knownBefore_)) return {};
+        const auto confirmed = history.firstMarkAfter(set_->before.mark, 'k');
+        if (confirmed && confirmed->number <= knownBefore_)
+            setFloor = history.firstHeldSince(set_->before.seq, set_->wanted).value_or(0);
+    }
+    const uint64_t from = window.value_or(bind_.seq);
+    if (history.heldSince(std::max(from, setFloor), reading)) return {};
+    if (!window && partsFromDefaultsOrHeld(reading, history)) return {};
+    if (setFloor > from && history.heldSince(from, reading)) return "a state the radio held before the last confirmed Set";
     return "no whole state the radio held since the last answered poll";
 }
 
@@ -70,14 +45,15 @@ std::string ReadingCheck::judge(const Reading& reading, const RadioHistory& hist
 bool ReadingCheck::partsFromDefaultsOrHeld(const Reading& reading, const RadioHistory& history) const {
     const auto partAllowed = [&](auto part) {
         if (part(kRigDefaults) == part(reading) || (set_ && part(set_->wanted) == part(reading))) return true;
-        return history.anySince(bindSeq_, [&](const HistoryEntry& e) { return part(readingOf(e.state)) == part(reading); });
+        return history.anySince(bind_.seq, [&](const HistoryEntry& e) { return part(readingOf(e.state)) == part(reading); });
     };
     return partAllowed([](const Reading& r) { return r.rcvHz; }) && partAllowed([](const Reading& r) { return r.xmitHz; }) &&
            partAllowed([](const Reading& r) { return r.mode; }) && partAllowed([](const Reading& r) { return r.split; });
 }
 
-uint64_t ReadingCheck::oldestNeeded() const {
-    return std::min(windowSeq_, set_ ? set_->seqBefore : std::numeric_limits<uint64_t>::max());
+uint64_t ReadingCheck::oldestNeeded(const RadioHistory& history) const {
+    const uint64_t window = pollWindow(history).value_or(bind_.seq);
+    return set_ ? std::min(window, set_->before.seq) : window;
 }
 
 }  // namespace soak

@@ -1,17 +1,16 @@
-// Whether what one rig object reports is true, with the radio's history as
-// the oracle. A reading must be one whole state that the radio held since
-// the rig's last fully answered poll was sent, or the rig's latest Set while
-// no poll sent after it is known to have been answered; once a Set is
-// confirmed, no state the radio held before it. A new rig object may show
-// its defaults until a poll of its own was answered. Once a poll sent after
-// the logger's last Xmit was answered, the radio transmits exactly when
-// that Xmit said so.
+// Whether what one rig object shows is true, with the radio's history and
+// its answer marks as the oracle. A reading must be one whole state that the
+// radio held since it carried out the newest poll of this rig object that
+// k4sim had finished answering before the Launch preceding the run's own:
+// those answers were on the wire a timer period before the run's Checks
+// began, so the run took them in. Otherwise it may be the rig's latest Set,
+// until a poll sent after the Set was answered so; once k4sim has answered
+// the Set's "KS", no state the radio held before the Set. Before its first
+// such poll, a new rig object may show its defaults and parts of answers.
 //
-// The soak learns what the driver did from its own calls: a Launch that
-// sends a poll less than 2 s (the driver's poll time-out) after the previous
-// one began shows that one was answered in full; one that sends less than
-// 1.5 s (the set time-out) after a Set began shows that the radio confirmed
-// the Set. Times are passed in, so the rules can be tested with any clock.
+// Nothing here is taken from the driver's own timing: what was answered,
+// and when, is k4sim's account. Times do not enter; the caller says when a
+// Launch is made and hands in the history as last fetched.
 #pragma once
 
 #include <cstdint>
@@ -25,52 +24,33 @@ namespace soak {
 
 class ReadingCheck {
 public:
-    // A new rig object; `seqNow` is the radio's present state number.
-    void bound(uint64_t seqNow);
-    // Launch sent a poll: the call began at `start` and returned at `end`;
-    // `history` was fetched just before it. Returns a violation (empty if
-    // none) of the transmit rule.
-    std::string pollSent(TimePoint start, TimePoint end, const RadioHistory& history);
-    // Set was called at `start` with these values; `seqBefore` is the
-    // radio's state number just before.
-    void setCalled(TimePoint start, const Reading& wanted, uint64_t seqBefore);
-    void xmitCalled(TimePoint start, bool on);
+    // A new rig object, bound at `at`: its connections are those opened after.
+    void bound(const RadioPoint& at);
+    // A Launch is about to be made; `lastMark` is the newest mark known now.
+    void launching(uint64_t lastMark);
+    // Set was called with these values; `before` was fetched just before.
+    void setCalled(const Reading& wanted, const RadioPoint& before);
 
     // Empty when the reading is allowed; otherwise why not.
     std::string judge(const Reading& reading, const RadioHistory& history) const;
-    // Polls of this rig object known to have been answered in full.
-    int answeredPolls() const { return answeredPolls_; }
-    // The oldest state number the judgements may still need.
-    uint64_t oldestNeeded() const;
+    // The oldest state number the judgement may still need.
+    uint64_t oldestNeeded(const RadioHistory& history) const;
 
 private:
-    struct Poll {
-        TimePoint start;
-        uint64_t seqAtSend = 0;
-    };
     struct PendingSet {
-        TimePoint start;
         Reading wanted;
-        uint64_t seqBefore = 0;
-        bool confirmed = false;
-    };
-    struct Xmit {
-        TimePoint start;
-        bool on = false;
-        bool checked = false;
+        RadioPoint before;
     };
 
-    void pollAnswered(const Poll& poll);
-    std::string checkTransmit(const Poll& answered, const RadioHistory& history);
+    // The state number when the newest poll whose answers the rig must have
+    // taken in was carried out; none before its first.
+    std::optional<uint64_t> pollWindow(const RadioHistory& history) const;
     bool partsFromDefaultsOrHeld(const Reading& reading, const RadioHistory& history) const;
 
-    uint64_t bindSeq_ = 0;
-    uint64_t windowSeq_ = 0;  // state number when the last fully answered poll was sent
-    uint64_t floorSeq_ = 0;   // state number of the last confirmed Set's state
-    int answeredPolls_ = 0;
-    std::optional<Poll> lastPoll_;
+    RadioPoint bind_;
+    uint64_t knownAtLaunch_ = 0;  // the newest mark known at the last Launch
+    uint64_t knownBefore_ = 0;    // and at the Launch before it
     std::optional<PendingSet> set_;
-    std::optional<Xmit> xmit_;
 };
 
 }  // namespace soak

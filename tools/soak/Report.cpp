@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "FaultKinds.h"
 #include "Verdict.h"
 
 namespace soak {
@@ -10,36 +11,45 @@ namespace {
 
 void printKinds(const SoakResult& result) {
     std::printf("\n  recovery: from the fault's end until GetFrequency showed the radio's knob state\n");
-    std::printf("  %-16s %8s %9s %7s %10s %10s\n", "fault", "episodes", "effective", "gave up", "median ms", "max ms");
+    std::printf("  %-16s %8s %9s %6s %8s %10s %10s %9s\n", "fault", "episodes", "effective", "keyed", "gave up",
+                "median ms", "max ms", "limit ms");
     for (const auto& name : result.kindsRun) {
         const auto found = result.kinds.find(name);
         const KindResult kind = found == result.kinds.end() ? KindResult{} : found->second;
         const Spread spread = spreadOf(kind.recoveryMs);
-        std::printf("  %-16s %8d %9d %7d %10.0f %10.0f\n", name.c_str(), kind.episodes, kind.effective, kind.gaveUp,
-                    spread.median, spread.max);
+        std::printf("  %-16s %8d %9d %6d %8d %10.0f %10.0f %9d\n", name.c_str(), kind.episodes, kind.effective,
+                    kind.keyed, kind.gaveUp, spread.median, spread.max, findFaultKind(name)->recoveryLimitMs);
+        if (findFaultKind(name)->has(FaultKind::stallsWrites))
+            std::printf("  %-16s %d of %d episodes stalled the driver's writes\n", "", kind.stalled, kind.episodes);
     }
     for (const auto& name : result.kindsSkipped) std::printf("  %-16s skipped\n", name.c_str());
 }
 
-void printSpread(const char* label, const std::vector<double>& ms) {
+void printSpread(const std::string& label, const std::vector<double>& ms) {
     const Spread spread = spreadOf(ms);
-    std::printf("  %-22s %8zu %10.0f %10.0f %10.0f\n", label, spread.count, spread.median, spread.p99, spread.max);
+    std::printf("  %-28s %8zu %10.0f %10.0f %10.0f\n", label.c_str(), spread.count, spread.median, spread.p99,
+                spread.max);
 }
 
 void printLag(const SoakResult& result) {
     std::printf("\n  display lag: from a knob turn on the radio until GetFrequency showed it\n");
-    std::printf("  %-22s %8s %10s %10s %10s\n", "", "turns", "median ms", "p99 ms", "max ms");
-    std::vector<double> all;
-    for (const auto& [radio, ms] : result.lagMs) {
-        printSpread(radio.c_str(), ms);
-        all.insert(all.end(), ms.begin(), ms.end());
+    std::printf("  %-28s %8s %10s %10s %10s\n", "", "turns", "median ms", "p99 ms", "max ms");
+    std::vector<double> all, outside;
+    for (const auto& [radio, lag] : result.lag) {
+        char timer[64];
+        std::snprintf(timer, sizeof timer, " (%.0f ms timer)", lag.timerMs);
+        printSpread(radio + timer, lag.all);
+        printSpread("  outside the chooser's waits", lag.outsideChooser);
+        all.insert(all.end(), lag.all.begin(), lag.all.end());
+        outside.insert(outside.end(), lag.outsideChooser.begin(), lag.outsideChooser.end());
     }
     printSpread("all radios", all);
+    printSpread("  outside the chooser's waits", outside);
     printSpread("after a bind", result.bindMs);
 }
 
 void printCalls(const SoakResult& result) {
-    std::printf("\n  host-thread calls\n");
+    std::printf("\n  host-thread calls (the watchdog ends the run at 5 s)\n");
     std::printf("  %-22s %9s %9s %12s\n", "method", "calls", "> 20 ms", "longest ms");
     long slow = 0;
     for (const auto& [method, figures] : result.calls.methods()) {

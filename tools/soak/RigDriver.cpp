@@ -1,15 +1,14 @@
 #include "RigDriver.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace soak {
 namespace {
 
 using namespace std::chrono_literals;
+using loggerdouble::Method;
 
-constexpr LONG kCheckAgain = 10;
-constexpr auto kPollGap = 100ms;
-constexpr auto kCheckGap = 10ms;
 constexpr auto kTransmitTime = 300ms;
 const int kBandsKHz[] = {1800, 3500, 7000, 14000, 21000, 28000};
 const int kModes[] = {1, 2, 3, 6};  // LSB, USB, CW, DATA
@@ -20,10 +19,28 @@ std::chrono::milliseconds between(std::mt19937& random, int lowMs, int highMs) {
     return std::chrono::milliseconds(lowMs + static_cast<int>(random() % static_cast<unsigned>(highMs - lowMs)));
 }
 
+bool sends(Method method) {
+    return method == Method::Launch || method == Method::Set || method == Method::Xmit ||
+           method == Method::TuneFrequency || method == Method::ClearRIT;
+}
+
+// A band-map click: a frequency on a 10 Hz grid in one of the contest
+// bands, now and then (or always) split with the transmit frequency a few kHz up.
+Reading randomClick(std::mt19937& random, bool split = false) {
+    Reading wanted;
+    wanted.rcvHz = (kBandsKHz[random() % 6] + static_cast<int64_t>(random() % 300)) * 1000 + random() % 100 * 10;
+    wanted.split = split || random() % 10 < 3 ? 1 : 0;
+    wanted.xmitHz = wanted.split ? wanted.rcvHz + 1000 + random() % 400 * 10 : wanted.rcvHz;
+    wanted.mode = kModes[random() % 4];
+    return wanted;
+}
+
 }  // namespace
 
-RigDriver::RigDriver(short slot, RadioSide& radio, CallWatch& calls, std::mt19937& random)
-    : slot_(slot), radio_(radio), calls_(calls), random_(random) {}
+RigDriver::RigDriver(short slot, RadioSide& radio, CallWatch& calls, std::mt19937& random, loggerdouble::Row row)
+    : slot_(slot), radio_(radio), calls_(calls), random_(random), row_(row) {}
+
+RigDriver::~RigDriver() = default;
 
 std::function<bool()> RigDriver::linkMayBeDown() {
     return [this] { return radio_.linkMayBeDown(); };
@@ -31,17 +48,19 @@ std::function<bool()> RigDriver::linkMayBeDown() {
 
 HRESULT RigDriver::bind(IRadioChooser* chooser, short choice, bool savedListed) {
     release();
-    com::ComPtr<IQbRig> rig;
     const bool mayFail = choice < 0 && !savedListed;
+    const RadioPoint at = radio_.point();  // the connections opened from now on are the new rig's
+    com::ComPtr<IQbRig> rig;
     const HRESULT hr = calls_.call(
         "GetRigObject", {S_OK, mayFail ? E_FAIL : S_OK}, [&] { return chooser->GetRigObject(0, choice, slot_, rig.receive()); },
         linkMayBeDown());
-    if (hr == S_OK) rig_ = rig;
-    radio_.fetchHistory();
-    check_.bound(radio_.history().lastSeq());
-    polling_ = false;
+    if (hr != S_OK || !rig) return hr;
+    rig_ = rig;
+    check_.bound(at);
+    logger_ = std::make_unique<loggerdouble::LoggerDouble>(rig_.get(), row_, time_, static_cast<uint32_t>(random_()));
+    logger_->setCallHook([this](Method method, const std::function<HRESULT()>& body) { return hooked(method, body); });
+    logger_->onShown([this](const loggerdouble::Shown& s) { shown(s); });
     const TimePoint now = Clock::now();
-    due_ = now;
     nextSet_ = now + between(random_, 0, 3000);
     nextXmit_ = now + between(random_, 5000, 15000);
     nextTune_ = now + between(random_, 2000, 7000);
@@ -49,67 +68,57 @@ HRESULT RigDriver::bind(IRadioChooser* chooser, short choice, bool savedListed) 
     return hr;
 }
 
+// The logger lets the rig go: its threads are joined inside Release.
+void RigDriver::release() {
+    if (!rig_) return;
+    logger_.reset();
+    calls_.call("Release", {S_OK}, [&] {
+        rig_.reset();
+        return S_OK;
+    });
+    transmitting_ = false;
+}
+
 void RigDriver::step(TimePoint now) {
-    if (!rig_ || now < due_) return;
-    if (polling_) return check(now);
-    if (act(now)) return;
-    poll(now);
+    if (!rig_) return;
+    act(now);
+    logger_->runUntil(time_.now());
 }
 
-void RigDriver::poll(TimePoint now) {
-    radio_.fetchHistory();
-    LONG hint = 0;
-    calls_.call("Launch", {S_OK}, [&] { return rig_->Launch(&hint); }, linkMayBeDown());
-    polling_ = true;  // at least one Check follows every Launch, which takes a Set's confirmation in
-    due_ = now + kCheckGap;
-    if (hint != kCheckAgain) return;
-    const int answeredBefore = check_.answeredPolls();
-    const std::string violation = check_.pollSent(now, Clock::now(), radio_.history());
-    if (!violation.empty()) calls_.violation(radio_.name() + ": " + violation);
-    answeredInAll_ += check_.answeredPolls() - answeredBefore;
-    radio_.history().forgetBefore(check_.oldestNeeded());
-}
-
-void RigDriver::check(TimePoint now) {
-    LONG hint = 0;
-    const HRESULT hr = calls_.call("Check", {S_OK, E_FAIL}, [&] { return rig_->Check(&hint); });
+// Before each Launch the radio's side is fetched: what k4sim had answered
+// by then is what later readings are judged by.
+HRESULT RigDriver::hooked(Method method, const std::function<HRESULT()>& body) {
+    if (method == Method::Launch) {
+        radio_.fetch();
+        check_.launching(radio_.history().lastMark());
+    }
+    if (method != Method::Check)
+        return calls_.call(loggerdouble::methodName(method), {S_OK}, body,
+                           sends(method) ? linkMayBeDown() : std::function<bool()>());
+    const HRESULT hr = calls_.call("Check", {S_OK, E_FAIL}, body);
     if (hr == E_FAIL && !radio_.linkMayBeDown())
         calls_.violation(radio_.name() + ": Check returned E_FAIL while the radio had a connection and no link fault");
-    if (hr == S_OK && hint == kCheckAgain) {
-        due_ = now + kCheckGap;
-        return;
-    }
-    polling_ = false;
-    readFrequency(now);
-    due_ = now + kPollGap;
+    return hr;
 }
 
-void RigDriver::readFrequency(TimePoint now) {
-    double xmit = 0, rcv = 0;
-    SHORT mode = 0, primary = 0, split = 0;
-    calls_.call("GetFrequency", {S_OK}, [&] { return rig_->GetFrequency(&xmit, &rcv, &mode, &primary, &split); });
-    const Reading reading{hertz(rcv), hertz(xmit), mode, split};
-    judge(reading);
+void RigDriver::shown(const loggerdouble::Shown& s) {
+    const Reading reading{hertz(s.rcvKHz), hertz(s.xmitKHz), s.mode, s.split};
+    if (!check_.judge(reading, radio_.history()).empty()) {
+        radio_.fetch();  // the radio may have moved since the last look
+        const std::string wrong = check_.judge(reading, radio_.history());
+        if (!wrong.empty())
+            calls_.violation(radio_.name() + ": GetFrequency reported " + wrong + " (" + describe(reading) + ")");
+    }
+    radio_.history().forgetBefore(check_.oldestNeeded(radio_.history()));
     if (target_ && reading == *target_) {
-        seenMs_ = std::chrono::duration<double, std::milli>(now - targetSince_).count();
+        seenMs_ = std::chrono::duration<double, std::milli>(Clock::now() - targetSince_).count();
         target_.reset();
     }
 }
 
-void RigDriver::judge(const Reading& reading) {
-    if (check_.judge(reading, radio_.history()).empty()) return;
-    radio_.fetchHistory();  // the radio may have moved since the last look
-    const std::string wrong = check_.judge(reading, radio_.history());
-    if (!wrong.empty())
-        calls_.violation(radio_.name() + ": GetFrequency reported " + wrong + " (" + describe(reading) + ")");
-}
-
 bool RigDriver::act(TimePoint now) {
-    LONG hint = 0;
     if (now >= nextXmit_ && (transmitting_ || keyingAllowed_)) {
-        transmitting_ = !transmitting_;
-        check_.xmitCalled(now, transmitting_);
-        calls_.call("Xmit", {S_OK}, [&] { return rig_->Xmit(transmitting_ ? 1 : 0, &hint); }, linkMayBeDown());
+        key(!transmitting_);
         nextXmit_ = now + (transmitting_ ? kTransmitTime : between(random_, 10000, 20000));
         return true;
     }
@@ -120,33 +129,55 @@ bool RigDriver::act(TimePoint now) {
     }
     if (now >= nextTune_ && !held_) {
         const LONG amount = random_() % 2 ? 10 : -10;
-        calls_.call("TuneFrequency", {S_OK}, [&] { return rig_->TuneFrequency(amount, &hint); }, linkMayBeDown());
+        radio_.actions().tuneCalled(amount);
+        logger_->tune(amount);
         nextTune_ = now + between(random_, 4000, 9000);
         return true;
     }
     if (now >= nextClear_) {
-        calls_.call("ClearRIT", {S_OK}, [&] { return rig_->ClearRIT(); }, linkMayBeDown());
+        logger_->clearRit();
         nextClear_ = now + between(random_, 5000, 15000);
         return true;
     }
     return false;
 }
 
-// A band-map click: a frequency on a 10 Hz grid in one of the contest
-// bands, now and then split with the transmit frequency a few kHz up.
+// The unkey's moment is taken after the call: a poll answered after it was
+// sent after the "RX;", or was the one on its way.
+void RigDriver::key(bool on) {
+    if (!rig_) return;
+    const RadioPoint before = on ? radio_.point() : RadioPoint{};
+    transmitting_ = on;
+    logger_->xmit(on ? 1 : 0);
+    radio_.actions().xmitCalled(on, on ? before : radio_.point());
+}
+
 void RigDriver::set() {
+    const Reading wanted = randomClick(random_);
+    const RadioPoint before = radio_.point();
+    check_.setCalled(wanted, before);
+    radio_.actions().setCalled(wanted, before);
+    logger_->set(wanted.xmitHz / 1000.0, wanted.rcvHz / 1000.0, static_cast<SHORT>(wanted.mode),
+                 static_cast<SHORT>(wanted.split));
+}
+
+// Enough texts (split Sets, some 45 bytes each) to fill what a radio that
+// stopped reading can take in, and the rig's queue behind it; the last
+// click is what the rig then shows. The burst is one of the logger's waits.
+void RigDriver::setBurst(int count) {
+    if (!rig_) return;
+    const RadioPoint before = radio_.point();
+    const TimePoint start = Clock::now();
     Reading wanted;
-    wanted.rcvHz = (kBandsKHz[random_() % 6] + static_cast<int64_t>(random_() % 300)) * 1000 + random_() % 100 * 10;
-    wanted.split = random_() % 10 < 3 ? 1 : 0;
-    wanted.xmitHz = wanted.split ? wanted.rcvHz + 1000 + random_() % 400 * 10 : wanted.rcvHz;
-    wanted.mode = kModes[random_() % 4];
-    radio_.fetchHistory();
-    check_.setCalled(Clock::now(), wanted, radio_.history().lastSeq());
-    LONG hint = 0;
-    calls_.call("Set", {S_OK}, [&] {
-        return rig_->Set(wanted.xmitHz / 1000.0, wanted.rcvHz / 1000.0, static_cast<SHORT>(wanted.mode), 0,
-                         static_cast<SHORT>(wanted.split), &hint);
-    }, linkMayBeDown());
+    for (int i = 0; i < count; ++i) {
+        wanted = randomClick(random_, true);
+        logger_->set(wanted.xmitHz / 1000.0, wanted.rcvHz / 1000.0, static_cast<SHORT>(wanted.mode),
+                     static_cast<SHORT>(wanted.split));
+    }
+    check_.setCalled(wanted, before);
+    radio_.actions().setCalled(wanted, before);
+    calls_.waited();
+    std::printf("  burst of %d Sets: %.0f ms\n", count, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
 }
 
 void RigDriver::await(const Reading& target, TimePoint since) {

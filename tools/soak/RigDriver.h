@@ -1,14 +1,18 @@
-// One rig slot driven as a logger drives it: Launch, then Check once and
-// again for as long as the pTime hint asks, then GetFrequency, whose reading the radio's
-// history judges (ReadingCheck). Between polls it clicks the band map (a
-// Set, some of them split), tunes in steps, clears the RIT and keys the
-// transmitter now and then. Its episode (Soak) may hold the Sets and steps,
-// so that a knob turn on the radio stays the radio's state, and wait for a
-// reading to show that state.
+// One rig slot driven as the logger drives it, through the logger double
+// (Launch on the slot's timer, Check while the hints ask, GetFrequency and
+// GetStatusText when a run of Checks ends), every call timed and judged
+// through the CallWatch. Each reading is judged against the radio's
+// history (ReadingCheck); what the radio did of the logger's actions is
+// judged on every fetch (ActionCheck). Between polls it clicks the band map
+// (a Set, some of them split), tunes in steps, clears the RIT and keys the
+// transmitter now and then. Its episode may hold the Sets and steps, so that
+// a knob turn on the radio stays the radio's state, and wait for a reading
+// to show that state.
 //
 // Runs on the soak's thread (the host's apartment) only.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -17,23 +21,26 @@
 #include "RadioSide.h"
 #include "ReadingCheck.h"
 #include "com/ComPtr.h"
+#include "tools/loggerdouble/LoggerDouble.h"
 
 namespace soak {
 
 class RigDriver {
 public:
-    RigDriver(short slot, RadioSide& radio, CallWatch& calls, std::mt19937& random);
+    RigDriver(short slot, RadioSide& radio, CallWatch& calls, std::mt19937& random, loggerdouble::Row row);
+    ~RigDriver();
 
     short slot() const { return slot_; }
     RadioSide& radio() { return radio_; }
     bool bound() const { return static_cast<bool>(rig_); }
+    double timerMs() const { return static_cast<double>(row_.timer) / 1e6; }
 
     // Gets a rig object for the slot: choice n >= 1, or -1 for the saved
     // one (E_FAIL then allowed only when `savedListed` is false). Returns
     // the HRESULT.
     HRESULT bind(IRadioChooser* chooser, short choice, bool savedListed);
-    void release() { rig_.reset(); }
-    // Does whatever is due; makes at most one call to the rig.
+    void release();
+    // Makes whatever operator action is due, then the logger's calls that are due.
     void step(TimePoint now);
 
     // Sets and tuning steps wait while held.
@@ -41,8 +48,12 @@ public:
     // Keying is allowed only between faults.
     void allowKeying(bool allowed) { keyingAllowed_ = allowed; }
     bool transmitting() const { return transmitting_; }
+    // Keys or unkeys at once (an episode's own keying).
+    void key(bool on);
     // The next step clicks the band map.
     void setSoon() { nextSet_ = {}; }
+    // Clicks the band map `count` times at once.
+    void setBurst(int count);
 
     // From `since` on, waits for GetFrequency to report `target`.
     void await(const Reading& target, TimePoint since);
@@ -50,31 +61,27 @@ public:
     // The ms from `since` to the reading, once (then the wait ends).
     std::optional<double> takeSeen() { return std::exchange(seenMs_, std::nullopt); }
     void stopAwaiting() { target_.reset(); }
-    // Polls of the current rig object known to have been answered in full.
-    int answeredPolls() const { return check_.answeredPolls(); }
-    int answeredPollsInAll() const { return answeredInAll_; }
 
 private:
-    void poll(TimePoint now);
-    void check(TimePoint now);
-    void readFrequency(TimePoint now);
+    HRESULT hooked(loggerdouble::Method method, const std::function<HRESULT()>& body);
+    void shown(const loggerdouble::Shown& shown);
     bool act(TimePoint now);
     void set();
-    void judge(const Reading& reading);
     std::function<bool()> linkMayBeDown();
 
     const short slot_;
     RadioSide& radio_;
     CallWatch& calls_;
     std::mt19937& random_;
+    const loggerdouble::Row row_;
+    loggerdouble::RealTime time_;
     com::ComPtr<IQbRig> rig_;
+    std::unique_ptr<loggerdouble::LoggerDouble> logger_;
     ReadingCheck check_;
-    bool polling_ = false;
     bool held_ = false;
     bool keyingAllowed_ = false;
     bool transmitting_ = false;
-    int answeredInAll_ = 0;
-    TimePoint due_{}, nextSet_{}, nextXmit_{}, nextTune_{}, nextClear_{};
+    TimePoint nextSet_{}, nextXmit_{}, nextTune_{}, nextClear_{};
     std::optional<Reading> target_;
     TimePoint targetSince_{};
     std::optional<double> seenMs_;

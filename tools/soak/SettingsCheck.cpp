@@ -78,6 +78,8 @@ std::string settingsFault(const std::string& path, const ChosenIds& chosen) {
         const std::string fault = slotFault(key, trimmed(bare.substr(equals + 1)), chosen);
         if (!fault.empty()) return fault;
     }
+    for (const auto& slot : chosen)
+        if (!keys.count("k4slot" + std::to_string(slot.first))) return "no K4Slot" + std::to_string(slot.first) + " key";
     return {};
 }
 

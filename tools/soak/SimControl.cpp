@@ -23,11 +23,27 @@ std::map<std::string, std::string> fieldsOf(const std::string& answer) {
     return fields;
 }
 
-HistoryEntry entryOf(const std::string& word) {
+// The ':'-separated fields of one word, which must be `count` with a
+// one-character last field.
+std::vector<std::string> partsOf(const std::string& word, std::size_t count) {
     std::vector<std::string> parts;
     std::istringstream fields(word);
     for (std::string part; std::getline(fields, part, ':');) parts.push_back(part);
-    if (parts.size() != 8 || parts[7].size() != 1) throw std::runtime_error("k4sim sent a history entry '" + word + "'");
+    if (parts.size() != count || parts.back().size() != 1) throw std::runtime_error("k4sim sent '" + word + "'");
+    return parts;
+}
+
+// The words of an answer that are not key=value fields.
+std::vector<std::string> itemsOf(const std::string& answer) {
+    std::vector<std::string> items;
+    std::istringstream words(answer.substr(2));
+    for (std::string word; words >> word;)
+        if (word.find('=') == std::string::npos) items.push_back(word);
+    return items;
+}
+
+HistoryEntry entryOf(const std::string& word) {
+    const auto parts = partsOf(word, 8);
     HistoryEntry entry;
     entry.seq = std::stoull(parts[0]);
     entry.state = {std::stoll(parts[2]), std::stoll(parts[3]), std::stoi(parts[4]), parts[5] == "1", parts[6] == "1"};
@@ -39,11 +55,18 @@ HistoryEntry entryOf(const std::string& word) {
 
 std::vector<HistoryEntry> parseHistory(const std::string& answer) {
     std::vector<HistoryEntry> entries;
-    std::istringstream words(answer.substr(2));
-    std::string word;
-    while (words >> word)
-        if (word.rfind("now=", 0) != 0) entries.push_back(entryOf(word));
+    for (const auto& item : itemsOf(answer)) entries.push_back(entryOf(item));
     return entries;
+}
+
+Answers parseAnswers(const std::string& answer) {
+    Answers answers;
+    answers.rejected = std::stol(fieldsOf(answer)["rejected"]);
+    for (const auto& item : itemsOf(answer)) {
+        const auto parts = partsOf(item, 4);
+        answers.marks.push_back({std::stoull(parts[0]), std::stoi(parts[1]), std::stoull(parts[2]), parts[3][0]});
+    }
+    return answers;
 }
 
 SimControl::SimControl(uint16_t port) : socket_(io_) {
@@ -65,6 +88,12 @@ std::string SimControl::ask(const std::string& request) {
 std::vector<HistoryEntry> SimControl::history(const std::string& radio, uint64_t from) {
     return parseHistory(ask("history " + radio + " " + std::to_string(from)));
 }
+
+Answers SimControl::answers(const std::string& radio, uint64_t from) {
+    return parseAnswers(ask("answers " + radio + " " + std::to_string(from)));
+}
+
+long SimControl::unread(const std::string& radio) { return std::stol(fieldsOf(ask("unread " + radio))["unread"]); }
 
 LinkCounts SimControl::connections(const std::string& radio) {
     auto fields = fieldsOf(ask("connections " + radio));

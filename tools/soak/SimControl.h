@@ -1,6 +1,6 @@
-// The soak's line to k4sim's control port: a radio's true state, its
-// numbered history of whole states, its connections, the knob, and the
-// faults. Blocking calls on the soak's thread; k4sim answers each request
+// The soak's line to k4sim's control port: a radio's numbered history of
+// whole states, the answers that ended its polls and Sets, its
+// connections, the knob, and the faults. Blocking calls on the soak's thread; k4sim answers each request
 // at once.
 #pragma once
 
@@ -24,6 +24,12 @@ struct LinkCounts {
     long long sent = 0;
 };
 
+// What k4sim's "answers" request reports.
+struct Answers {
+    long rejected = 0;  // commands answered "?;" since the start
+    std::vector<AnswerMark> marks;
+};
+
 // A change made on the radio's front panel; negative fields stay as they are.
 struct KnobTurn {
     int64_t vfoA = -1;
@@ -42,7 +48,11 @@ public:
     std::string ask(const std::string& request);
     // The whole states numbered `from` on, oldest first.
     std::vector<HistoryEntry> history(const std::string& radio, uint64_t from);
+    // The marks numbered `from` on, oldest first.
+    Answers answers(const std::string& radio, uint64_t from);
     LinkCounts connections(const std::string& radio);
+    // The most bytes left unread on a half-open connection since that fault began.
+    long unread(const std::string& radio);
     // Returns the number of the whole state the turn made.
     uint64_t knob(const std::string& radio, const KnobTurn& turn);
 
@@ -54,5 +64,7 @@ private:
 
 // The entries of a "history" answer ("ok now=N SEQ:MS:FA:FB:MODE:SPLIT:TX:CAUSE ...").
 std::vector<HistoryEntry> parseHistory(const std::string& answer);
+// An "answers" answer ("ok now=N rejected=N NUMBER:CONNECTION:SEQ:KIND ...").
+Answers parseAnswers(const std::string& answer);
 
 }  // namespace soak

@@ -10,12 +10,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kRefreshEvery = 20s;
+constexpr auto kRefreshEvery = 180s;
 constexpr auto kRebindEvery = 45s;
 constexpr auto kSampleEvery = 20s;
 constexpr auto kScanEvery = 10s;
 constexpr auto kDrainLimit = 60s;     // the longest episode's fault and recovery
 constexpr auto kEveryKindLimit = 60s;  // past the run's end, for kinds that have not yet taken effect
+
+// Two rigs on a 250 ms timer, the others on 1 s.
+loggerdouble::Row rowOf(std::size_t slot) { return loggerdouble::kRows[slot < 2 ? 0 : 1]; }
 
 std::vector<std::string> chooserNames(const SoakOptions& options) {
     std::vector<std::string> names{options.spare.chooserName()};
@@ -29,15 +32,18 @@ Soak::Soak(SoakOptions options, IRadioChooser* chooser, LogScan& log)
     : options_(std::move(options)),
       control_(options_.controlPort),
       random_(options_.seed),
-      breakage_(options_.breakKind),
+      breakage_(options_.breakKind, log.path()),
       chooserRef_(breakage_.wrap(chooser)),
       chooser_(chooserRef_.get(), result_.calls, chooserNames(options_)),
       log_(log),
       runStart_(Clock::now()) {
-    for (const auto& identity : options_.rigs) radios_.push_back(std::make_unique<RadioSide>(identity, control_));
-    radios_.push_back(std::make_unique<RadioSide>(options_.spare, control_));
+    result_.calls.watchBy(options_.watchdog);
+    for (const auto& identity : options_.rigs)
+        radios_.push_back(std::make_unique<RadioSide>(identity, control_, result_.calls));
+    radios_.push_back(std::make_unique<RadioSide>(options_.spare, control_, result_.calls));
     for (std::size_t i = 0; i < options_.rigs.size(); ++i) {
-        rigs_.push_back(std::make_unique<RigDriver>(static_cast<short>(i), *radios_[i], result_.calls, random_));
+        rigs_.push_back(
+            std::make_unique<RigDriver>(static_cast<short>(i), *radios_[i], result_.calls, random_, rowOf(i)));
         episodes_.push_back(
             std::make_unique<RigEpisode>(*rigs_.back(), chooser_, result_, breakage_, random_, runStart_));
     }
@@ -57,18 +63,20 @@ Soak::~Soak() = default;
 SoakResult Soak::run() {
     const TimePoint end = runStart_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.seconds));
     bindAll(Clock::now());
-    for (TimePoint now = Clock::now(); now < end || (!everyKindTookEffect() && now < end + kEveryKindLimit);
-         now = Clock::now()) {
+    for (TimePoint now = Clock::now();
+         !stopped() && (now < end || (!everyKindTookEffect() && now < end + kEveryKindLimit)); now = Clock::now()) {
         drive(now);
         startFaults(now, now >= end);
     }
     const TimePoint drained = Clock::now() + kDrainLimit;
-    for (TimePoint now = Clock::now(); !betweenFaults() && now < drained; now = Clock::now()) drive(now);
-    refreshChooser();
-    checkSettings();
-    takeSample(Clock::now());
+    for (TimePoint now = Clock::now(); !stopped() && !betweenFaults() && now < drained; now = Clock::now()) drive(now);
+    if (!stopped()) {
+        refreshChooser();
+        checkSettings();
+        takeSample(Clock::now());
+    }
     for (auto& rig : rigs_) {
-        result_.answeredPolls[rig->radio().name()] = rig->answeredPollsInAll();
+        result_.answeredPolls[rig->radio().name()] = rig->radio().history().pollsAnswered();
         rig->release();
     }
     scanLog();
@@ -85,6 +93,7 @@ void Soak::bindAll(TimePoint now) {
         rigs_[i]->bind(chooser_.get(), choice, true);
         episodes_[i]->probeAfterBind(now);
     }
+    checkSettings();
     nextRefresh_ = now + kRefreshEvery;
     nextRebind_ = now + kRebindEvery;
     nextScan_ = now + kScanEvery;
@@ -127,6 +136,7 @@ void Soak::keepUp(TimePoint now) {
     }
     if (now >= nextRefresh_ && discovery_->betweenFaults()) {
         refreshChooser();
+        checkSettings();
         nextRefresh_ = now + kRefreshEvery;
     }
     if (now >= nextRebind_) rebindOne(now);
@@ -184,8 +194,6 @@ void Soak::checkSettings() {
     if (!fault.empty()) result_.calls.violation("the settings file holds " + fault);
 }
 
-void Soak::scanLog() {
-    for (const auto& entry : log_.newExceptions()) result_.calls.violation("the driver's log shows an exception: " + entry);
-}
+void Soak::scanLog() { scanDriverLog(log_, result_.calls); }
 
 }  // namespace soak

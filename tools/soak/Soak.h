@@ -1,9 +1,11 @@
 // The soak run: acts as the logger on 2 to 4 rig slots against k4sim's
-// radios while fault episodes run on every slot at once (RigEpisode) and on
-// the spare radio (DiscoveryEpisode), refreshes the chooser and reopens
-// slots from their saved choices as a logger does, samples the process
-// between faults, scans the driver's log, and collects what the verdict
-// and the final table need.
+// radios, each slot driven by the logger double (the first two on a 250 ms
+// timer, the others on 1 s), while fault episodes run on every slot at once
+// (RigEpisode) and on the spare radio (DiscoveryEpisode); opens the chooser
+// every 3 minutes and reopens slots from their saved choices as a logger
+// does, samples the process between faults, scans the driver's log, and
+// collects what the verdict and the final table need. With
+// stopOnViolation it ends at the first violation.
 //
 // Runs on one thread, the host's (a single-threaded apartment under
 // Windows); the driver and k4sim have threads of their own.
@@ -37,6 +39,8 @@ struct SoakOptions {
     std::string procFile;     // names this process's /proc entry (procEntryFrom); empty: /proc/self
     BreakKind breakKind = BreakKind::none;
     std::string settingsPath;  // the driver's settings file
+    bool stopOnViolation = false;
+    Watchdog* watchdog = nullptr;  // hears of every call
 };
 
 class Soak {
@@ -83,6 +87,7 @@ private:
     std::size_t nextRigKind_ = 0, nextDiscoveryKind_ = 0;
     TimePoint nextRefresh_{}, nextRebind_{}, nextSample_{}, nextScan_{};
     bool samplePending_ = true;
+    bool stopped() const { return options_.stopOnViolation && result_.calls.anyViolation(); }
 };
 
 }  // namespace soak
