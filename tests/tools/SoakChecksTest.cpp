@@ -391,9 +391,10 @@ TEST(LogScan, FindsTheGuardsEntriesAsTheFileGrows) {
     const std::string path = testing::TempDir() + "soak_log.txt";
     soak::LogScan scan(path);
     soak::CallWatch calls;
-    soak::scanDriverLog(scan, calls);
+    soak::scanDriverLog(scan, calls, true);
     std::ofstream(path, std::ios::binary) << "banner\n2024-01-01 00:00:00\n";
-    soak::scanDriverLog(scan, calls);
+    soak::scanDriverLog(scan, calls, false);  // the driver may still hold its entries
+    soak::scanDriverLog(scan, calls, true);
     const std::string missing = "the driver's log " + path + " is missing or has no entry";
     EXPECT_EQ(calls.violations(), std::vector<std::string>{missing});
     EXPECT_EQ(calls.timesSeen(missing), 2);
@@ -432,6 +433,7 @@ TEST(SimControl, HistoryAnswerAndFaultKindLists) {
     ASSERT_EQ(two.size(), 2u);
     EXPECT_STREQ(two[0]->name, "reboot");
     EXPECT_THROW(soak::chooseFaultKinds("meteor", ""), std::invalid_argument);
+    EXPECT_TRUE(soak::chooseFaultKinds("none", "").empty());
     EXPECT_EQ(soak::requestFor("faults %s cut=8", "K4-Soak1"), "faults K4-Soak1 cut=8");
 }
 

@@ -17,7 +17,6 @@ namespace soak {
 
 struct Breakage::State {
     BreakKind kind = BreakKind::none;
-    std::string logPath;
     std::set<short> faultedSlots;  // slots with a fault episode under way
     std::vector<std::unique_ptr<char[]>> leaked;  // (d)
     com::ComPtr<IRadioChooser> chooser;           // the driver's own, for a rig made afresh (m)
@@ -30,7 +29,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr int kFailEveryChecks = 97;
+constexpr int kFailEveryChecks = 29;
 constexpr std::size_t kLeakBytes = 3 * 1024;
 constexpr auto kStaleAfter = 1.5s;
 constexpr auto kKeyAgainAfter = 1s;
@@ -70,7 +69,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Launch(LONG* time) override {
         keyAgainIfDue();
-        if (state_->has(BreakKind::needlessReconnect)) makeAfreshOnFault();
+        if (state_->has(BreakKind::needlessReconnect)) connectAgainOnFault();
         const bool slowHeld = state_->has(BreakKind::slowPolls) && Clock::now() - lastLaunch_ < kSlowPolls;
         if (slowHeld || (state_->has(BreakKind::stalledPolls) && faulted())) {
             *time = -1;
@@ -126,16 +125,16 @@ private:
         rig_->Xmit(1, &ignored);
     }
 
-    // As a fault begins, the rig is let go and made afresh from the slot's
-    // saved choice: a new link where the old one was sound.
-    void makeAfreshOnFault() {
+    // As a fault begins, a second rig object is made for the slot from its
+    // saved choice and let go: a connection the fault gave no cause for.
+    void connectAgainOnFault() {
         if (!faulted()) {
-            madeAfresh_ = false;
+            connectedAgain_ = false;
             return;
         }
-        if (std::exchange(madeAfresh_, true)) return;
-        com::ComPtr<IQbRig> fresh;
-        if (state_->chooser->GetRigObject(0, -1, slot_, fresh.receive()) == S_OK && fresh) rig_ = fresh;
+        if (std::exchange(connectedAgain_, true)) return;
+        com::ComPtr<IQbRig> extra;
+        state_->chooser->GetRigObject(0, -1, slot_, extra.receive());
     }
 
     com::ComPtr<IQbRig> rig_;
@@ -144,7 +143,7 @@ private:
     Frequency last_, beforeSet_;
     Clock::time_point setAt_{}, lastLaunch_{};
     std::optional<Clock::time_point> keyAgainAt_;
-    bool staleDue_ = false, frozen_ = false, failed_ = false, madeAfresh_ = false;
+    bool staleDue_ = false, frozen_ = false, failed_ = false, connectedAgain_ = false;
     long checks_ = 0;
 };
 
@@ -192,13 +191,11 @@ private:
     SHORT radios_ = 0;
 };
 
-// An entry as a rig writes it when an exception ended its connection; on a
-// line of its own, whatever the driver was writing.
-void addExceptionEntry(const std::string& logPath) {
-    std::ofstream(logPath, std::ios::binary | std::ios::app) << "\n  1     0 link exception \"added by --break q\"\n";
-}
-
 }  // namespace
+
+void addExceptionEntry(const std::string& logPath) {
+    std::ofstream(logPath, std::ios::binary | std::ios::app) << "  1     0 link exception \"added by --break q\"\n";
+}
 
 BreakKind breakKindFrom(const std::string& letter) {
     if (letter.empty()) return BreakKind::none;
@@ -206,10 +203,7 @@ BreakKind breakKindFrom(const std::string& letter) {
     return static_cast<BreakKind>(letter[0] - 'a' + 1);
 }
 
-Breakage::Breakage(BreakKind kind, std::string logPath) : state_(std::make_shared<State>()) {
-    state_->kind = kind;
-    state_->logPath = std::move(logPath);
-}
+Breakage::Breakage(BreakKind kind) : state_(std::make_shared<State>()) { state_->kind = kind; }
 
 Breakage::~Breakage() = default;
 
@@ -217,7 +211,6 @@ BreakKind Breakage::kind() const { return state_->kind; }
 
 com::ComPtr<IRadioChooser> Breakage::wrap(IRadioChooser* chooser) {
     state_->chooser = com::ComPtr<IRadioChooser>::retain(chooser);
-    if (state_->has(BreakKind::exceptionEntry)) addExceptionEntry(state_->logPath);
     if (state_->kind == BreakKind::none || state_->kind == BreakKind::leak || state_->kind == BreakKind::noLog ||
         state_->kind == BreakKind::exceptionEntry)
         return state_->chooser;

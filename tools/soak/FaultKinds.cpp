@@ -77,6 +77,7 @@ const FaultKind* findFaultKind(const std::string& name) {
 }
 
 std::vector<const FaultKind*> chooseFaultKinds(const std::string& only, const std::string& skip) {
+    if (only == "none") return {};
     const auto wanted = namesIn(only);
     const auto unwanted = namesIn(skip);
     std::vector<const FaultKind*> chosen;

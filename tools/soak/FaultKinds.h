@@ -45,8 +45,8 @@ const std::vector<FaultKind>& allFaultKinds();
 // The kind of this name; nullptr when there is none.
 const FaultKind* findFaultKind(const std::string& name);
 
-// The kinds named in `only` (comma-separated; empty: all) minus those
-// named in `skip`. Throws std::invalid_argument for an unknown name.
+// The kinds named in `only` (comma-separated; empty: all; "none": none)
+// minus those named in `skip`. Throws std::invalid_argument for an unknown name.
 std::vector<const FaultKind*> chooseFaultKinds(const std::string& only, const std::string& skip);
 
 // The request with the radio's name put in.

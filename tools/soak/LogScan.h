@@ -33,8 +33,9 @@ private:
     bool sawEntry_ = false;
 };
 
-// Reads what the log gained: a violation for each exception entry, and one
-// when it has no entry at all.
-void scanDriverLog(LogScan& log, CallWatch& calls);
+// Reads what the log gained: a violation for each exception entry; once the
+// driver has let the file go (`closed`: nothing is left in its buffers),
+// one when it has no entry at all.
+void scanDriverLog(LogScan& log, CallWatch& calls, bool closed);
 
 }  // namespace soak

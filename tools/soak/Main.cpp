@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
             comhost::releaseDriver();
             return S_OK;
         });
-        scanDriverLog(log, result.calls);
+        if (options.breakKind == BreakKind::exceptionEntry) addExceptionEntry(log.path());
+        scanDriverLog(log, result.calls, true);
         const bool passed = printReport(result);
         std::fflush(stdout);
         return passed ? 0 : 1;

@@ -32,7 +32,7 @@ Soak::Soak(SoakOptions options, IRadioChooser* chooser, LogScan& log)
     : options_(std::move(options)),
       control_(options_.controlPort),
       random_(options_.seed),
-      breakage_(options_.breakKind, log.path()),
+      breakage_(options_.breakKind),
       chooserRef_(breakage_.wrap(chooser)),
       chooser_(chooserRef_.get(), result_.calls, chooserNames(options_)),
       log_(log),
@@ -79,7 +79,6 @@ SoakResult Soak::run() {
         result_.answeredPolls[rig->radio().name()] = rig->radio().history().pollsAnswered();
         rig->release();
     }
-    scanLog();
     result_.seconds = secondsSinceStart(Clock::now());
     return std::move(result_);
 }
@@ -194,6 +193,6 @@ void Soak::checkSettings() {
     if (!fault.empty()) result_.calls.violation("the settings file holds " + fault);
 }
 
-void Soak::scanLog() { scanDriverLog(log_, result_.calls); }
+void Soak::scanLog() { scanDriverLog(log_, result_.calls, false); }
 
 }  // namespace soak

@@ -46,7 +46,7 @@ struct SoakOptions {
 class Soak {
 public:
     // `log` reads the driver's log file; it outlives the soak, so that its
-    // owner can read the last entries once the driver has let the file go.
+    // owner reads the last entries once the driver has let the file go.
     Soak(SoakOptions options, IRadioChooser* chooser, LogScan& log);
     ~Soak();
     SoakResult run();
