@@ -11,7 +11,7 @@ void RadioHistory::add(const std::vector<HistoryEntry>& entries) {
     for (const auto& entry : entries)
         if (entry.seq > lastSeq()) {
             entries_.push_back(entry);
-            vfoAs_.insert(entry.state.vfoA);
+            if (entry.state.vfoA % 10 != 0) oddVfoAs_.insert(entry.state.vfoA);
             lastOfCause_[entry.cause] = entry.seq;
         }
 }

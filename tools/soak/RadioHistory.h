@@ -81,9 +81,11 @@ public:
         const auto found = lastOfCause_.find(cause);
         return found == lastOfCause_.end() ? 0 : found->second;
     }
-    // Whether the radio held this VFO A frequency at any time since the
-    // soak began to follow it (forgotten states included).
-    bool everHad(int64_t vfoA) const { return vfoAs_.count(vfoA) > 0; }
+    // Whether the radio held this VFO A frequency, one off the 10 Hz grid of
+    // the soak's Sets, at any time since the soak began to follow it
+    // (forgotten states included; only those are kept, so that a long run
+    // does not grow by every Set).
+    bool everHad(int64_t oddVfoA) const { return oddVfoAs_.count(oddVfoA) > 0; }
     // Forgets the states before number `seq` (the present one stays).
     void forgetBefore(uint64_t seq);
 
@@ -92,7 +94,7 @@ private:
     std::deque<AnswerMark> marks_;
     uint64_t lastMark_ = 0;
     long polls_ = 0;
-    std::set<int64_t> vfoAs_;
+    std::set<int64_t> oddVfoAs_;
     std::map<char, uint64_t> lastOfCause_;
 };
 

@@ -117,7 +117,7 @@ void RigDriver::shown(const loggerdouble::Shown& s) {
 }
 
 bool RigDriver::act(TimePoint now) {
-    if (now >= nextXmit_ && (transmitting_ || keyingAllowed_)) {
+    if (now >= nextXmit_ && keyingAllowed_) {
         key(!transmitting_);
         nextXmit_ = now + (transmitting_ ? kTransmitTime : between(random_, 10000, 20000));
         return true;

@@ -45,7 +45,8 @@ public:
 
     // Sets and tuning steps wait while held.
     void hold(bool held) { held_ = held; }
-    // Keying is allowed only between faults.
+    // The operator keys (and unkeys) only between faults; an episode keys
+    // and unkeys with key().
     void allowKeying(bool allowed) { keyingAllowed_ = allowed; }
     bool transmitting() const { return transmitting_; }
     // Keys or unkeys at once (an episode's own keying).
