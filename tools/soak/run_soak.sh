@@ -6,7 +6,7 @@
 # "wine" registers BUILD/server/QboxK4Driver.dll in a throwaway Wine prefix
 # and runs BUILD/tools/soak/soak.exe, which reaches it through COM; "native"
 # runs BUILD/tools/soak/soak with the driver's objects in the process (an
-# ASan or TSan build, say). Exits with the soak's exit code.
+# ASan, TSan or plain Release build). Exits with the soak's exit code.
 set -eu
 MODE=$1 BUILD=$(cd "$2" && pwd) K4SIM=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 shift 3
@@ -51,13 +51,11 @@ if [ "$MODE" = wine ]; then
   soak=$!
   echo "Z:/proc/$soak" >"$WORK/soak.proc"
 else
-  # AddressSanitizer keeps freed memory in a quarantine of 256 MB, which
-  # would read as growth; with 1 MB the slope is judged natively too.
-  # ThreadSanitizer's shadow grows by design: not judged there.
+  # A sanitizer's allocator grows by design (its own leak check runs at
+  # exit): memory is judged natively in a build without one.
   memory=1
-  case $BUILD in *tsan*) memory=0 ;; esac
-  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=1" \
-    "$BUILD/tools/soak/soak" --memory-check "$memory" "$@" >"$WORK/soak.out" 2>&1 &
+  case $BUILD in *asan* | *tsan*) memory=0 ;; esac
+  "$BUILD/tools/soak/soak" --memory-check "$memory" "$@" >"$WORK/soak.out" 2>&1 &
   soak=$!
 fi
 tail -n +1 -f --pid="$soak" "$WORK/soak.out"
