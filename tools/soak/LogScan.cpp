@@ -1,14 +1,28 @@
 #include "LogScan.h"
 
 #include <regex>
+#include <string>
 
 namespace soak {
 
 namespace {
 
+// Blanks, a number, blanks, a number and a blank: an entry's header (the
+// writer's id and the milliseconds since the previous entry).
 bool isEntry(const std::string& line) {
-    static const std::regex header("^ *-?[0-9]+ +-?[0-9]+ .*");
-    return std::regex_match(line, header);
+    std::size_t at = 0;
+    const auto skip = [&](auto wanted) {
+        const std::size_t from = at;
+        while (at < line.size() && wanted(line[at])) ++at;
+        return at > from;
+    };
+    const auto blank = [](char c) { return c == ' '; };
+    const auto number = [&] {
+        if (at < line.size() && line[at] == '-') ++at;
+        return skip([](char c) { return c >= '0' && c <= '9'; });
+    };
+    skip(blank);
+    return number() && skip(blank) && number() && at < line.size() && line[at] == ' ';
 }
 
 }  // namespace
