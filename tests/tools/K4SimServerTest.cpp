@@ -335,13 +335,14 @@ TEST_F(K4SimServer, MarksEachPollAndSetAnsweredInFull) {
     EXPECT_EQ(ask("answers K4-Alpha 3"), "ok now=3 rejected=1 3:2:4:p");  // the cut and the silent poll left none
 }
 
-TEST_F(K4SimServer, HalfOpenNotesTheBytesLeftUnread) {
+TEST_F(K4SimServer, HalfOpenNotesTheBytesLeftUnreadEvenAfterAReset) {
     start();
     auto client = connect();
     k4sim::Faults faults;
     faults.halfOpen = true;
     setFaults(faults);
     client->send(std::string(3000, 'x'));  // the read pending as the fault began takes up to 256 of them
+    client->reset();  // the system throws the waiting bytes away; they still count
     for (int look = 0; look < 100 && radio().unreadPeak() < 2000; ++look) std::this_thread::sleep_for(50ms);
     EXPECT_GE(radio().unreadPeak(), 2744u);
     EXPECT_EQ(k4sim::controlAnswer(*sim_, "unread K4-Alpha"), "ok unread=" + std::to_string(radio().unreadPeak()));

@@ -45,6 +45,12 @@ boost::system::error_code TcpClient::connect(uint16_t port, Duration limit) {
 
 void TcpClient::send(const std::string& bytes) { boost::asio::write(socket_, boost::asio::buffer(bytes)); }
 
+void TcpClient::reset() {
+    boost::system::error_code ignored;
+    socket_.set_option(boost::asio::socket_base::linger(true, 0), ignored);
+    socket_.close(ignored);
+}
+
 std::size_t TcpClient::sendUntilStalled(std::size_t most, Duration settle) {
     const std::string block(1024, 'x');
     std::size_t taken = 0;

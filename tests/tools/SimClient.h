@@ -26,6 +26,8 @@ public:
     TcpClient();
     boost::system::error_code connect(uint16_t port, Duration limit = kLimit);
     void send(const std::string& bytes);
+    // Ends the connection with a reset, as a program that gives a link up does.
+    void reset();
     // Writes without blocking until the system takes no more for `settle`
     // (the peer stopped reading) or `most` bytes were taken; returns how
     // many were taken.

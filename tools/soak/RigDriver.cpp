@@ -177,7 +177,8 @@ void RigDriver::setBurst(int count) {
     check_.setCalled(wanted, before);
     radio_.actions().setCalled(wanted, before);
     calls_.waited();
-    std::printf("  burst of %d Sets: %.0f ms\n", count, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    std::printf("  %6s    %d Sets on %s in %.0f ms\n", "", count, radio_.name().c_str(),
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
 }
 
 void RigDriver::await(const Reading& target, TimePoint since) {

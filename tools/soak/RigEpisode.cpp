@@ -171,7 +171,11 @@ void RigEpisode::endFault(TimePoint now) {
     RadioSide& radio = rig_.radio();
     if (rig_.transmitting()) rig_.key(false);  // the outage never showed: unkeyed all the same
     facts_.atOff = radio.observeLink(now);
-    if (kind_->has(FaultKind::stallsWrites)) facts_.unread = radio.unread();
+    if (kind_->has(FaultKind::stallsWrites)) {
+        facts_.unread = radio.unread();
+        std::printf("  %6.1f s  %-16s on %s: %ld bytes left unread\n", msSince(runStart_, now) / 1000, kind_->name,
+                    radio.name().c_str(), facts_.unread);
+    }
     radio.fetch();
     facts_.faultKnobSeen = radio.history().lastOfCause('f') >= seqAtOn_;
     if (*kind_->off) radio.request(kind_->off);
