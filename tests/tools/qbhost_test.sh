@@ -63,6 +63,14 @@ keyed_run() {  # signal or "none", qbhost tx options...
   printf 'while keyed: %s %s after: %s\n' "$keyed" "$(tr '\r\n' '  ' <"$WORK/tx.out")" "$(radio_tx K4-Alpha)"
   return $code
 }
+# A command while K4-Alpha answers 1.5 s late (it carries commands out at
+# once): Ctrl+C reaches qbhost tx --hold before the key is confirmed.
+slow_answers() {
+  sim_request 'faults K4-Alpha latency-ms=1500' >/dev/null
+  "$@"; code=$?
+  sim_request 'clear K4-Alpha' >/dev/null
+  return $code
+}
 # A command's output (stdout and stderr) on one line, and its exit code.
 oneline() { out=$("$@" 2>&1); code=$?; printf '%s\n' "$out" | tr '\n\r' '  '; return $code; }
 report_text() { tr '\n\r' '  ' <"$WORK/report.txt"; }
@@ -169,6 +177,7 @@ tx keys, then unkeys      | 0 | while keyed: tx=1 .*tx: unkeyed K4-Alpha at 127.
 Ctrl+C unkeys before exit | 0 | while keyed: tx=1 .*tx: stopped by Ctrl\+C +tx: unkeyed K4-Alpha .* after: tx=0 | keyed_run INT --slot 0 --seconds 60
 --hold leaves it keyed    | 0 | keyed: a poll sent after TX was answered +qbhost: warning: K4-Alpha at 127.0.0.1:9200 is left transmitting \(--hold\): qbhost rx --slot 0 unkeys it +after: tx=1 | keyed_run none --slot 0 --hold
 rx unkeys it              | 0 | rx: unkeyed K4-Alpha.* tx=0 | oneline qbhost rx --slot 0 && radio_tx K4-Alpha
+Ctrl+C while --hold waits | 0 | while keyed: tx=1 .*tx: stopped by Ctrl\+C +tx: unkeyed K4-Alpha .* after: tx=0 | slow_answers keyed_run INT --slot 0 --hold
 --hold keys it again      | 0 | after: tx=1 | keyed_run none --slot 0 --hold
 rx on a half-open link    | 9 | unkey not confirmed: K4-Alpha at 127.0.0.1:9200 answered no poll sent after RX within 2 s, on its link or a new one: the radio may still be transmitting | sim_request 'faults K4-Alpha halfopen=1' >/dev/null; oneline qbhost rx --slot 0
 it was not confirmed      | 0 | ^ok tx=1$ | { sim_request 'clear K4-Alpha'; radio_tx K4-Alpha; } | tr '\n' ' ' | sed 's/ $//'
