@@ -14,7 +14,7 @@ logged() {
 
 # logged_progress DESCRIPTION LOG COMMAND...: the same for a long step, which
 # meanwhile shows how far it has got (ninja's latest "[done/total]" in its
-# log, looked at every few seconds), rewritten in place on a terminal.
+# log, looked at every second), rewritten in place on a terminal.
 logged_progress() {
   logged_what=$1 logged_log=$2
   shift 2
@@ -25,7 +25,7 @@ logged_progress() {
   if [ -t 1 ]; then logged_start='\r\033[K' logged_end=''; else logged_start='' logged_end='\n'; fi
   printf "$logged_start   %s$logged_end" "$logged_what"
   while kill -0 "$logged_pid" 2>/dev/null; do
-    sleep 2
+    sleep 1
     logged_step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$logged_log" 2>/dev/null | tail -n 1)
     if [ -n "$logged_step" ] && [ "$logged_step" != "$logged_shown" ]; then
       printf "$logged_start   %s %s$logged_end" "$logged_what" "$logged_step"

@@ -13,7 +13,7 @@ expect() {  # name, file, grep -E pattern
 }
 # shellcheck source=tools/logged.sh
 . "$ROOT/tools/logged.sh"
-logged_progress "building" "$WORK/step.log" sh -c 'echo "[1/2] one"; sleep 3; echo "[2/2] two"' >"$WORK/out" 2>&1
+logged_progress "building" "$WORK/step.log" sh -c 'echo "[1/2] one"; sleep 1.5; echo "[2/2] two"' >"$WORK/out" 2>&1
 expect "progress shown" "$WORK/out" '^   building \[1/2\]$'
 expect "done said" "$WORK/out" '^   building: done$'
 (logged_progress "linking" "$WORK/failing.log" sh -c 'echo "FAILED: x.o"; echo "ld: error"; exit 3'; echo "went on") \
