@@ -62,7 +62,8 @@ struct AnswerForm {
 };
 
 // Tried in order; the first form whose length and prefix match is applied.
-const AnswerForm kAnswerForms[] = {
+// Also the order of the poll's answers.
+const AnswerForm kAnswerForms[kPollAnswerCount] = {
     {14, "FA", applyVfoA},
     {14, "FB", applyVfoB},
     {4, "FT", applySplit},
@@ -110,6 +111,12 @@ ResponseParts separateStrayBytes(const std::string& response) {
     const size_t start = isAnswerWhole(response) ? 0 : knownAnswerStart(response);
     if (start == 0 || start == std::string::npos) return {"", response};
     return {response.substr(0, start), response.substr(start)};
+}
+
+size_t pollAnswerIndex(const std::string& response) {
+    for (size_t i = 0; i < kPollAnswerCount; ++i)
+        if (matches(kAnswerForms[i], response)) return i;
+    return kPollAnswerCount;
 }
 
 ParseResult applyResponse(K4State& state, const std::string& response) {

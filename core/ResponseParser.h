@@ -5,6 +5,7 @@
 // but digits in its value.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/K4State.h"
@@ -17,6 +18,13 @@ enum class ParseResult {
 };
 
 ParseResult applyResponse(K4State& state, const std::string& response);
+
+// The poll answers in the order the radio sends them.
+inline constexpr size_t kPollAnswerCount = 5;  // FA, FB, FT, MD, MD$
+// The answer's place in that order; kPollAnswerCount when it is none of them.
+size_t pollAnswerIndex(const std::string& response);
+// The "MD$" answer, the last of a poll.
+inline bool isPollEnd(const std::string& response) { return pollAnswerIndex(response) == kPollAnswerCount - 1; }
 
 // A response cut from the received stream at ';': the bytes before the
 // answer it ends with, if any, and that answer. Bytes a radio (or a line)

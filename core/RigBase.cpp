@@ -3,7 +3,6 @@
 #include "com/Guard.h"
 #include "core/Commands.h"
 #include "core/ResponseParser.h"
-#include "core/RigTiming.h"
 #include "core/SetGate.h"
 #include "log/LogTrail.h"
 
@@ -17,14 +16,18 @@ constexpr LONG kNothingExpected = -1;
 
 CQbRigBase::CQbRigBase(platform::Clock clock) : state_(std::make_shared<K4State>()), clock_(std::move(clock)) {}
 
+// What the pending poll has brought is applied first, so that the Set's
+// values are the last word.
 HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, SHORT Split, LONG* pTime) {
     return com::guard([&] {
         if (logging())
             log_->writeDetails(instanceNumber_, "RigBase::Set",
                                [&] { return k4command::setDetails(Xmit, Rcv, Mode, Split); });
-        writeCommandString(k4command::setSequence(*state_, Xmit, Rcv, Mode, Split));
+        const bool sent = writeCommandString(k4command::setSequence(*state_, Xmit, Rcv, Mode, Split));
         ++setInProgress_;
         setTime_ = clock_();
+        noteQuerySent(sent, setTime_);
+        held_.applyTo(*state_);
         state_->mode = Mode;
         state_->vfoA = Rcv;
         if (Split != 0) {
@@ -38,6 +41,10 @@ HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, S
     });
 }
 
+// Once a poll's answer has begun, Launch sends nothing and leaves the hint
+// 10 until its last answer is in, so that a host that follows the hints
+// takes the rest in at once. A Launch that gives the link up leaves 10 too:
+// the host's next Check tells it.
 HRESULT CQbRigBase::Launch(LONG* pTime) {
     *pTime = kNothingExpected;
     return com::guard([&] {
@@ -49,22 +56,30 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
                                    [cleared] { return "setInProgress=" + std::to_string(cleared); });
             setInProgress_ = 0;
         }
-        if (pollPending_ && rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout)) pollPending_ = false;
-        if (setInProgress_ != 0) {
-            if (logging()) log_->writeMessage(instanceNumber_, "Launch-skip");
-        } else if (!pollPending_) {
-            sendPoll(pTime);
-        }
+        const bool linkLost = superviseLink();
+        expirePoll(now);
+        if (setInProgress_ != 0) logMessage("Launch-skip");
+        else if (!pollPending_) sendPoll(pTime);
+        if (linkLost || answerUnderway(now)) *pTime = kPollHint;
         return S_OK;
     });
 }
 
 void CQbRigBase::sendPoll(LONG* pTime) {
-    if (writeCommandString(k4command::kPoll) && unansweredPolls_ < rigtiming::kSilentPolls) ++unansweredPolls_;
+    const bool sent = writeCommandString(k4command::kPoll);
     *pTime = kPollHint;
     bytesSincePoll_ = 0;
     pollTime_ = clock_();
     pollPending_ = true;
+    answerBegun_ = false;
+    pollAnswered_ = false;
+    noteQuerySent(sent, pollTime_);
+}
+
+void CQbRigBase::noteQuerySent(bool sent, platform::Nanos at) {
+    if (!sent) return;
+    ++linkQueries_;
+    rigtiming::notePollSent(silence_, at);
 }
 
 HRESULT CQbRigBase::Check(LONG* pTime) {
@@ -75,17 +90,12 @@ HRESULT CQbRigBase::Check(LONG* pTime) {
 HRESULT CQbRigBase::drainResponses(LONG* pTime) {
     const platform::Nanos now = clock_();
     if (setHasTimedOut(now)) setInProgress_ = 0;
-    bool processed = false;
-    for (std::string response = getNextCommandResponse(); !response.empty();
-         response = getNextCommandResponse()) {
-        processed = true;
-        bytesSincePoll_ += response.size();
-        processResponse(response, state_);
-    }
+    const bool processed = takeInResponses();
+    expirePoll(now);
     const size_t size = rxBuffer_.size();
     const bool moreExpected =
         (bytesSincePoll_ == 0 && rigtiming::isWithin(now, pollTime_, rigtiming::kFirstAnswerWait)) || processed ||
-        size != lastBufferSize_;
+        size != lastBufferSize_ || answerUnderway(now);
     if (moreExpected) {
         *pTime = kPollHint;
         lastBufferSize_ = size;
@@ -96,10 +106,23 @@ HRESULT CQbRigBase::drainResponses(LONG* pTime) {
     return S_OK;
 }
 
+// Every complete response in the receive buffer, in order; true when there
+// was any.
+bool CQbRigBase::takeInResponses() {
+    bool processed = false;
+    for (std::string response = getNextCommandResponse(); !response.empty();
+         response = getNextCommandResponse()) {
+        processed = true;
+        bytesSincePoll_ += response.size();
+        processResponse(response, state_);
+    }
+    return processed;
+}
+
 HRESULT CQbRigBase::Xmit(LONG State, LONG* pTime) {
     *pTime = kXmitHint;
     return com::guard([&] {
-        writeCommandString(k4command::xmitCommand(State));
+        noteXmit(State, writeCommandString(k4command::xmitCommand(State)));
         return S_OK;
     });
 }
@@ -117,6 +140,7 @@ HRESULT CQbRigBase::TuneFrequency(LONG Amount, LONG* pTime) {
         writeCommandString(k4command::tuneCommand(Amount));
         if (logging())
             log_->writeDetails(instanceNumber_, "RigBase::TuneFrequency", [Amount] { return std::to_string(Amount); });
+        if (answerUnderway(clock_())) *pTime = kPollHint;
         return S_OK;
     });
 }
@@ -142,32 +166,110 @@ std::string CQbRigBase::getNextCommandResponse() {
     return response;
 }
 
+// Answers the gate skips never enter the hold; a skipped "MD$" still ends
+// the poll, whose other answers a Set has overtaken.
 void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4State> state) {
     const ResponseParts parts = separateStrayBytes(response);
     if (!parts.stray.empty()) logText("dropped stray", parts.stray);
     const std::string& answer = parts.answer;
+    noteRadioAnswer(answer);
     if (passSetGate(setInProgress_, answer) == GateVerdict::Skip) {
         logText("skipped", answer);
+        if (pollPending_ && isPollEnd(answer)) {
+            pollPending_ = false;
+            held_.drop();
+        }
         return;
     }
-    const ParseResult result = applyResponse(*state, answer);
-    if (result == ParseResult::PollComplete) pollPending_ = false;
+    if (pollPending_) return holdPollAnswer(answer, *state);
+    if (applyResponse(*state, answer) == ParseResult::Malformed) logText("malformed", answer);
+}
+
+void CQbRigBase::noteRadioAnswer(const std::string& answer) {
+    if (isPollEnd(answer)) pollAnswered_ = true;
+    if (isPollEnd(answer) || isSetConfirmation(answer)) ++linkAnswers_;
+}
+
+// An answer is tried on a copy of the state, so that a malformed one is
+// logged as it arrives and never held.
+void CQbRigBase::holdPollAnswer(const std::string& answer, K4State& state) {
+    K4State trial = state;
+    const ParseResult result = applyResponse(trial, answer);
     if (result == ParseResult::Malformed) logText("malformed", answer);
+    if (result == ParseResult::Malformed || result == ParseResult::Ignored) return;
+    held_.hold(answer);
+    if (result != ParseResult::PollComplete) return;
+    held_.applyTo(state);
+    pollPending_ = false;
+}
+
+void CQbRigBase::expirePoll(platform::Nanos now) {
+    if (!pollPending_ || !rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout)) return;
+    pollPending_ = false;
+    resolveHeldPoll();
+}
+
+// A poll that ends without its "MD$" counts only when it brought a whole
+// reading (FA, FB, FT and MD): the radio had that state.
+void CQbRigBase::resolveHeldPoll() {
+    if (held_.empty()) return;
+    if (held_.isComplete()) held_.applyTo(*state_);
+    else logText("dropped incomplete poll", held_.drop());
+}
+
+bool CQbRigBase::answerUnderway(platform::Nanos now) const {
+    return pollPending_ && answerBegun_ && !rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout);
 }
 
 void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {
     if (bytes.empty()) return;
-    unansweredPolls_ = 0;
+    rigtiming::noteByteReceived(silence_);
+    anyByte_ = true;
+    lastByte_ = clock_();
+    if (pollPending_) answerBegun_ = true;
     if (logging()) log_->writeBytes(instanceNumber_, "Check", bytes);
     rxBuffer_.append(bytes.data(), bytes.size());
 }
 
-void CQbRigBase::dropUnfinishedResponse() {
-    const std::string dropped = rxBuffer_.dropUnfinished();
-    if (!dropped.empty()) logText("dropped", dropped);
+bool CQbRigBase::radioHasGoneSilent() {
+    if (radioBytesWaiting()) {
+        rigtiming::noteByteReceived(silence_);
+        return false;
+    }
+    return rigtiming::radioIsSilent(silence_, clock_());
 }
 
-bool CQbRigBase::radioHasGoneSilent() const { return rigtiming::radioIsSilent(unansweredPolls_, clock_(), pollTime_); }
+bool CQbRigBase::radioIsReading() {
+    const platform::Nanos now = clock_();
+    if (radioBytesWaiting()) {
+        anyByte_ = true;
+        lastByte_ = now;
+    }
+    return rigtiming::radioIsReading({anyByte_, lastByte_, !pollAnswered_, pollTime_}, now);
+}
+
+void CQbRigBase::finishLink() {
+    takeInResponses();
+    const std::string dropped = rxBuffer_.dropUnfinished();
+    if (!dropped.empty()) logText("dropped", dropped);
+    if (pollPending_) {
+        pollPending_ = false;
+        resolveHeldPoll();
+    }
+    if (setInProgress_ != 0) {
+        const uint32_t cleared = static_cast<uint32_t>(setInProgress_);
+        if (logging())
+            log_->writeDetails(instanceNumber_, "Link renewed setInProgress cleared",
+                               [cleared] { return "setInProgress=" + std::to_string(cleared); });
+        setInProgress_ = 0;
+    }
+}
+
+void CQbRigBase::startNewLink() {
+    silence_ = rigtiming::SilenceWatch{};
+    linkQueries_ = 0;
+    linkAnswers_ = 0;
+}
 
 void CQbRigBase::logText(const char* message, const std::string& text) {
     if (logging()) log_->writeText(instanceNumber_, message, text, true);

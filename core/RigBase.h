@@ -2,7 +2,8 @@
 // poll cycle, the set-in-progress gate, the commands and their log entries.
 // A variant supplies how a command text reaches the radio
 // (writeCommandString) and how received bytes come back
-// (collectReceivedBytes, the first step of Check).
+// (collectReceivedBytes, the first step of Check); the network variant also
+// watches its link (superviseLink, radioBytesWaiting, noteXmit).
 //
 // Every call arrives on the host's apartment thread; the object takes no lock
 // of its own.
@@ -17,7 +18,9 @@
 #include "com/Interfaces.h"
 #include "com/ObjectRoot.h"
 #include "core/K4State.h"
+#include "core/PollHold.h"
 #include "core/ReceiveBuffer.h"
+#include "core/RigTiming.h"
 #include "platform/SteadyClock.h"
 
 class LogTrail;
@@ -45,8 +48,7 @@ public:
 protected:
     explicit CQbRigBase(platform::Clock clock);
 
-    // Sends one command text to the radio; false when it was dropped. The
-    // callers ignore the result.
+    // Sends one command text to the radio; false when it was refused.
     virtual bool writeCommandString(const std::string& text) = 0;
     // Hands the bytes that arrived since the previous Check to
     // acceptReceived; false when the rig has no link to collect from.
@@ -54,24 +56,52 @@ protected:
     // The front response of the receive buffer, ';' included; empty when no
     // complete response has arrived.
     virtual std::string getNextCommandResponse();
-    // Passes one response through the set-in-progress gate and the parser.
+    // Passes one response through the set-in-progress gate and the parser;
+    // while a poll is pending, its answers are held until its last one.
     virtual void processResponse(const std::string& response, std::shared_ptr<K4State> state);
 
+    // The link's part, for the network variant. Launch lets it look at the
+    // link first (true when it has just given the link up); radioBytesWaiting
+    // tells of bytes received and not yet collected; noteXmit hears of every
+    // Xmit and whether it was sent.
+    virtual bool superviseLink() { return false; }
+    virtual bool radioBytesWaiting() { return false; }
+    virtual void noteXmit(LONG state, bool sent) {}
+
     void acceptReceived(const std::vector<char>& bytes);
-    // Three polls in a row have gone unanswered, the last past its time-out,
-    // and not a byte has come from the radio since the first.
-    bool radioHasGoneSilent() const;
-    // A new link starts with no poll unanswered.
-    void forgetUnansweredPolls() { unansweredPolls_ = 0; }
-    // Before a new link to the radio: the start of an answer that the old
-    // link never finished must not be joined to the new link's first one.
-    void dropUnfinishedResponse();
+    // The first poll sent after the radio's last byte is kSilenceLimit old
+    // and kSilentPolls polls have gone out since; bytes waiting to be
+    // collected count as received.
+    bool radioHasGoneSilent();
+    // The radio sent a byte recently and has left no poll unanswered for
+    // long: a closing link may still deliver what it holds.
+    bool radioIsReading();
+    // Before a new link to the radio: the old link's complete answers are
+    // taken in, the start of one it never finished is dropped, its poll
+    // ends and a Set it carried is no longer awaited.
+    void finishLink();
+    // A new link starts with no poll sent and nothing heard on it.
+    void startNewLink();
+    // The queries (polls and Sets' "KS;") sent on the present link, and
+    // their last answers ("MD$", "KS") received on it: the radio answers in
+    // order, so more answers than queries sent before a command prove that
+    // it carried the command out.
+    uint64_t queriesOnLink() const { return linkQueries_; }
+    uint64_t answersOnLink() const { return linkAnswers_; }
     void logText(const char* message, const std::string& text);
     void logMessage(const char* message);
+    platform::Nanos now() const { return clock_(); }
 
 private:
     HRESULT drainResponses(LONG* pTime);
+    bool takeInResponses();
     void sendPoll(LONG* pTime);
+    void noteQuerySent(bool sent, platform::Nanos at);
+    void noteRadioAnswer(const std::string& answer);
+    void holdPollAnswer(const std::string& answer, K4State& state);
+    void expirePoll(platform::Nanos now);
+    void resolveHeldPoll();
+    bool answerUnderway(platform::Nanos now) const;
     bool setHasTimedOut(platform::Nanos now) const;
     bool logging() const;
 
@@ -83,9 +113,16 @@ private:
     std::shared_ptr<K4State> state_;
     platform::Nanos pollTime_ = 0;
     bool pollPending_ = false;
+    bool answerBegun_ = false;     // a byte was taken in since the pending poll was sent
+    bool pollAnswered_ = true;     // the last poll's "MD$" has come
+    PollHold held_;                // the pending poll's answers so far
     int32_t setInProgress_ = 0;
     platform::Nanos setTime_ = 0;
     uint64_t bytesSincePoll_ = 0;  // only whether it is 0 matters; 64 bits cannot wrap back to 0
-    unsigned unansweredPolls_ = 0;  // polls the link took since the radio last sent a byte
+    rigtiming::SilenceWatch silence_;
+    bool anyByte_ = false;
+    platform::Nanos lastByte_ = 0;
+    uint64_t linkQueries_ = 0;
+    uint64_t linkAnswers_ = 0;
     platform::Clock clock_;
 };

@@ -9,8 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "core/OwedUnkey.h"
 #include "core/RigBase.h"
 #include "discovery/Discovered.h"
 #include "net/RigClient.h"
@@ -38,12 +40,21 @@ protected:
 
     bool writeCommandString(const std::string& text) override;
     bool collectReceivedBytes() override;
+    bool superviseLink() override;
+    bool radioBytesWaiting() override { return client_.hasReceived(); }
+    void noteXmit(LONG state, bool sent) override;
 
 private:
+    friend struct RigNetworkTestAccess;
+
     void renewLink();
+    void resendOwedUnkey();
     void giveUpSilentLink();
+    void logLinkException();
+    void logDroppedUnsent();
 
     std::string radioName_;
     int32_t writeFailures_ = 0;
+    std::optional<OwedUnkey> owedUnkey_;
     K4Ip::RigClient client_;
 };

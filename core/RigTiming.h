@@ -16,9 +16,14 @@ inline constexpr platform::Nanos kSetTimeout = 1'500'000'000;
 inline constexpr platform::Nanos kPollTimeout = 2'000'000'000;
 inline constexpr size_t kReceiveCap = 2048;
 // A radio that lost power or its network sends no FIN or RST: its link stays
-// up. Polls left unanswered this many times in a row, with not a byte from
-// the radio since the first of them, mean it is gone.
+// up. It is taken for gone once the first poll sent after its last byte is
+// this old and this many polls have gone out since that byte.
+inline constexpr platform::Nanos kSilenceLimit = 6'000'000'000;
 inline constexpr unsigned kSilentPolls = 3;
+// A radio that sent a byte this recently, with no poll older than
+// kFirstAnswerWait unanswered, is reading what it is sent: a link being
+// closed may still deliver what the system holds for it.
+inline constexpr platform::Nanos kRecentByte = 2'000'000'000;
 
 inline platform::Nanos elapsed(platform::Nanos now, platform::Nanos since) {
     platform::Nanos difference = 0;
@@ -37,11 +42,38 @@ inline bool isWithin(platform::Nanos now, platform::Nanos since, platform::Nanos
     return elapsed(now, since) <= limit;
 }
 
-// The last of kSilentPolls polls in a row, sent at lastPoll with nothing
-// heard from the radio since the first, has timed out: three poll time-outs
-// of silence (6 s).
-inline bool radioIsSilent(unsigned unansweredPolls, platform::Nanos now, platform::Nanos lastPoll) {
-    return unansweredPolls >= kSilentPolls && hasElapsed(now, lastPoll, kPollTimeout);
+// The polls (a Set's "KS;" among them) sent since the radio's last byte.
+// Resending a poll does not move the time of the first.
+struct SilenceWatch {
+    unsigned polls = 0;
+    platform::Nanos firstPoll = 0;  // meaningful while polls > 0
+};
+
+inline void notePollSent(SilenceWatch& watch, platform::Nanos now) {
+    if (watch.polls == 0) watch.firstPoll = now;
+    if (watch.polls < kSilentPolls) ++watch.polls;
+}
+
+inline void noteByteReceived(SilenceWatch& watch) { watch = SilenceWatch{}; }
+
+inline bool radioIsSilent(const SilenceWatch& watch, platform::Nanos now) {
+    return watch.polls >= kSilentPolls && hasElapsed(now, watch.firstPoll, kSilenceLimit);
+}
+
+// What the rig knows, when its link is being closed, of whether the radio
+// still reads: when it last sent a byte, and the last poll.
+struct RadioActivity {
+    bool anyByte = false;
+    platform::Nanos lastByte = 0;
+    bool pollUnanswered = false;
+    platform::Nanos pollSent = 0;
+};
+
+// A byte came within kRecentByte and no poll older than kFirstAnswerWait
+// waits for its answer.
+inline bool radioIsReading(const RadioActivity& activity, platform::Nanos now) {
+    return activity.anyByte && isWithin(now, activity.lastByte, kRecentByte) &&
+           !(activity.pollUnanswered && !isWithin(now, activity.pollSent, kFirstAnswerWait));
 }
 
 }  // namespace rigtiming

@@ -5,6 +5,7 @@
 #include <exception>
 #include <thread>
 
+#include "discovery/AnswerLog.h"
 #include "discovery/Response.h"
 #include "discovery/UdpSender.h"
 #include "log/LogTrail.h"
@@ -15,16 +16,7 @@ namespace K4Ip {
 
 namespace {
 const char kProbe[] = "findk4";
-const char kResponseLabel[] = "Discovery Response ";
 constexpr int kLogId = 0;
-
-// The log entry's message for an answer: the label and the sender's address,
-// and for an answer that is not listed, why.
-std::string responseMessage(const boost::asio::ip::udp::endpoint& from, Rejection rejection) {
-    std::string message = kResponseLabel + from.address().to_string();
-    if (rejection != Rejection::none) message += std::string(" ignored (") + rejectionText(rejection) + ")";
-    return message;
-}
 }  // namespace
 
 DiscoveryImpl::DiscoveryImpl(std::shared_ptr<LogTrail> log, platform::Clock clock, Sleep sleep, NameLookup lookup,
@@ -101,21 +93,54 @@ std::vector<Discovered> DiscoveryImpl::discovered() {
     return radios;
 }
 
+// Ends the run, and with it the run's log budget.
 void DiscoveryImpl::stop() {
-    if (!sender_) return;
-    sender_->stop();
-    sender_.reset();
+    if (sender_) {
+        sender_->stop();
+        sender_.reset();
+    }
+    size_t leftOut = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        leftOut = logBudget_.endRun();
+    }
+    if (leftOut > 0 && logging()) log_->writeMessage(kLogId, leftOutMessage(leftOut));
 }
 
+bool DiscoveryImpl::logging() const { return log_ && log_->isOpen(); }
+
 // Every datagram is logged before its record is stored, with the reason
-// when it is not listed.
+// when it is not listed, within the run's log budget.
 void DiscoveryImpl::onResponse(const char* data, unsigned length, const boost::asio::ip::udp::endpoint& from) {
     auto parsed = parseResponse(data, length);
-    if (parsed.fields && !hasRoomFor(parsed.fields->id)) parsed.rejection = Rejection::listFull;
-    if (log_ && log_->isOpen()) log_->writeData(kLogId, responseMessage(from, parsed.rejection), data, length, true);
+    const Arrival arrival = arrive(parsed, from);
+    if (arrival.logged) {
+        log_->writeData(kLogId, responseMessage(from, parsed.rejection), data, length, true);
+        if (arrival.movedFrom)
+            log_->writeMessage(kLogId, movedMessage(parsed.fields->id, *arrival.movedFrom, from.address()));
+    }
     if (parsed.rejection != Rejection::none) return;
     const auto& fields = *parsed.fields;
     insert(std::make_shared<const DiscoveredImpl>(from, fields.name, fields.info, fields.id));
+}
+
+// A listed id that answers from another address moves there (its record is
+// replaced); only the address counts, as the link connects to the address.
+DiscoveryImpl::Arrival DiscoveryImpl::arrive(ParsedResponse& parsed, const boost::asio::ip::udp::endpoint& from) {
+    Arrival arrival;
+    bool listed = false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (parsed.fields) {
+        const auto record = radios_.find(parsed.fields->id);
+        listed = record != radios_.end();
+        if (!listed && !roomFor(parsed.fields->id)) parsed.rejection = Rejection::listFull;
+        const auto earlier = listed ? record->second->from.address() : from.address();
+        if (earlier != from.address()) arrival.movedFrom = earlier;
+    }
+    if (!logging()) return arrival;
+    const bool limited = listed || parsed.rejection != Rejection::none;
+    arrival.logged = !limited || logBudget_.admit(arrival.movedFrom ? 2 : 1);
+    return arrival;
 }
 
 void DiscoveryImpl::clearRadios() {
@@ -125,11 +150,6 @@ void DiscoveryImpl::clearRadios() {
 
 bool DiscoveryImpl::roomFor(const std::string& id) const {
     return radios_.size() < kMaxDiscoveredRadios || radios_.count(id) != 0;
-}
-
-bool DiscoveryImpl::hasRoomFor(const std::string& id) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return roomFor(id);
 }
 
 void DiscoveryImpl::insert(std::shared_ptr<const DiscoveredImpl> radio) {

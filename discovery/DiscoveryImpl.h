@@ -4,11 +4,17 @@
 // and to each remote name once it has been looked up (RemoteNames); it
 // records every well-formed answer in radios_, keyed by the radio's id.
 //
+// Every answer is logged, within a budget per run for answers that are
+// ignored or repeat a listed id (AnswerLog); a listed id that answers from
+// another address is logged as moved.
+//
 // Concurrency: the owner's thread calls start, discovered and stop and never
 // waits for a name lookup itself; the run's thread calls onResponse; lookup
 // threads only hand addresses to the current run through names_. mutex_
-// guards radios_ and lastStart_ and is never held while sleeping, logging or
-// stopping a run; onResponse takes it only to insert a finished record.
+// guards radios_, lastStart_ and logBudget_ and is never held while sleeping,
+// logging or stopping a run; onResponse takes it to weigh an answer against
+// the list and to insert a finished record. stop reads the ended run's budget
+// after joining its thread.
 #pragma once
 
 #include <functional>
@@ -21,9 +27,11 @@
 
 #include <boost/asio/ip/udp.hpp>
 
+#include "discovery/AnswerLog.h"
 #include "discovery/Discovered.h"
 #include "discovery/LocalUdpEndpoint.h"
 #include "discovery/RemoteNames.h"
+#include "discovery/Response.h"
 #include "discovery/Targets.h"
 #include "platform/DetachedThread.h"
 #include "platform/SteadyClock.h"
@@ -65,16 +73,24 @@ private:
     // When discovered() may return, or the earliest it may, while a lookup
     // of the run that started at `start` is under way.
     static platform::Nanos settleEnd(platform::Nanos start, const LookupProgress& lookups, platform::Nanos now);
+    bool logging() const;
+    // How an answer meets the list, decided under mutex_: a new id that the
+    // full list has no room for is rejected here.
+    struct Arrival {
+        bool logged = false;
+        std::optional<boost::asio::ip::address> movedFrom;  // a listed id's earlier address
+    };
+    Arrival arrive(ParsedResponse& parsed, const boost::asio::ip::udp::endpoint& from);
     void clearRadios();
     // A radio fits the list when its id is listed or the list is not full;
-    // roomFor expects mutex_ held, hasRoomFor takes it.
+    // expects mutex_ held.
     bool roomFor(const std::string& id) const;
-    bool hasRoomFor(const std::string& id);
     void insert(std::shared_ptr<const DiscoveredImpl> radio);
 
     std::mutex mutex_;
     std::map<std::string, std::shared_ptr<const DiscoveredImpl>> radios_;  // ascending unsigned bytes of the id
     std::optional<platform::Nanos> lastStart_;  // end of the last successful start
+    AnswerLogBudget logBudget_;                 // of the current run
     std::shared_ptr<UdpSender> sender_;
     const std::shared_ptr<LogTrail> log_;
     const platform::Clock clock_;

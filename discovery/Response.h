@@ -30,7 +30,7 @@ enum class Rejection {
 const char* rejectionText(Rejection rejection);
 
 struct ParsedResponse {
-    std::optional<ResponseFields> fields;  // set exactly when rejection is none
+    std::optional<ResponseFields> fields;  // set when the answer is well-formed, even if a full list then rejects it
     Rejection rejection = Rejection::none;
 };
 

@@ -9,11 +9,14 @@
 ; By default it installs for all users: a logger run as administrator, and
 ; every logger under Wine, reads only the machine's classes. It starts
 ; without administrator rights and, for all users, starts itself again with
-; them. An installation that exists is upgraded in its scope and folder.
+; them. An installation that exists is upgraded in its scope and folder; a
+; per-user one may move to all users on the scope page. It installs only
+; into a folder that is new, empty or holds an earlier installation.
 ; Command line (see the user guide):
 ;   /S            silent
 ;   /ALLUSERS     install for all users (the default for a first installation)
-;   /CURRENTUSER  install for the current user only; never asks for rights
+;   /CURRENTUSER  install for the current user only; never asks for rights;
+;                 refused under Wine
 ;   /DOWNGRADE    allow replacing a newer version
 ;   /D=folder     install folder of a first installation (last, unquoted)
 ;   /ELEVATED     (internal) this is the run started with administrator rights
@@ -28,7 +31,10 @@
 ;   8 registration failed, and registering the previous version again failed
 ;     too: the driver is not registered
 ;   9 /ALLUSERS with /CURRENTUSER, nothing changed
-; Every run appends its notes and failures to %TEMP%\QboxK4Driver-setup.log.
+;  10 the folder holds other files and no earlier installation, nothing changed
+;  11 /CURRENTUSER under Wine, nothing changed
+; Every run appends how it started and ended, its notes and failures, to
+; %TEMP%\QboxK4Driver-setup.log (UTF-8).
 ;
 ; The driver registers itself through its DllInstall, called from this 32-bit
 ; process: on 64-bit Windows the keys land in the 32-bit registry view, where
@@ -60,6 +66,8 @@ ManifestDPIAware true
 !define EXIT_LEFTOVERS 7
 !define EXIT_ROLLBACK_FAILED 8
 !define EXIT_USAGE 9
+!define EXIT_FOLDER_NOT_OURS 10
+!define EXIT_WINE_CURRENT_USER 11
 
 Name "${DISPLAY_NAME} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -86,6 +94,8 @@ Var ScopeAllRadio
 !define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
 !define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_ABORT LogCancelled
+!define MUI_CUSTOMFUNCTION_UNABORT un.LogCancelled
 
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWelcomeWhenRelaunched
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE ElevateWhenNeeded
@@ -93,6 +103,7 @@ Var ScopeAllRadio
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopePage ScopePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE RefuseFolderOfOthers
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "The driver is installed. Start the logger and pick $\"Elecraft K4 via IP$\" for a rig slot."
@@ -105,6 +116,8 @@ Page custom ScopePage ScopePageLeave
 
 !insertmacro MUI_LANGUAGE "English"
 
+!insertmacro BothWays DefineWriteUtf8
+!insertmacro BothWays DefineConvertUtf16Log
 !insertmacro BothWays DefineLog
 !insertmacro BothWays DefineFail
 !insertmacro BothWays DefineErrorText
@@ -112,6 +125,7 @@ Page custom ScopePage ScopePageLeave
 !insertmacro BothWays DefineFileState
 !insertmacro BothWays DefineWaitUntilFree
 !insertmacro BothWays DefineFindRights
+!insertmacro BothWays DefineFindWine
 !insertmacro BothWays DefineRelaunchElevated
 !insertmacro BothWays DefineDecideElevation
 
@@ -142,7 +156,10 @@ Page custom ScopePage ScopePageLeave
 Function .onInit
   StrCpy $RequestedDir $INSTDIR
   Call FindRights
+  Call FindWine
   ${GetParameters} $0
+  Push "Started: $\"$EXEPATH$\" $0"
+  Call Log
   !insertmacro ReadSwitch "/ALLUSERS" $2
   !insertmacro ReadSwitch "/CURRENTUSER" $3
   StrCpy $Want ""
@@ -190,8 +207,47 @@ Function Elevate
   ${EndIf}
   Push $0
   Call RelaunchElevated
+  Pop $1
   Pop $0
-  !insertmacro FailWith ${EXIT_NEEDS_ADMIN} "Installing for all users needs administrator rights, but $0. Nothing was changed."
+  ${If} $1 == ""
+    !insertmacro FailWith ${EXIT_NEEDS_ADMIN} "Installing for all users needs administrator rights, but $0. Nothing was changed."
+  ${EndIf}
+  ${If} $1 = 0
+  ${AndIf} $MoveFromUser = 1
+    Call RemoveUserInstallation
+  ${EndIf}
+  SetErrorLevel $1
+  Quit
+FunctionEnd
+
+; After an installation for all users that works, removes the current
+; user's installation with its own uninstaller, in place (as the scope page
+; said it would). What fails is logged and shown; the exit code stays 0.
+Function RemoveUserInstallation
+  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $R3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R0 == $R3  ; its uninstaller would take it for the new one
+    StrCpy $R1 "it is in the folder of the new installation"
+  ${ElseIfNot} ${FileExists} "$R0\${UNINSTALLER}"
+    StrCpy $R1 "its uninstaller $R0\${UNINSTALLER} is missing"
+  ${Else}
+    ExecWait '"$R0\${UNINSTALLER}" /S _?=$R0' $R2
+    ${If} $R2 = 0
+    ${OrIf} $R2 = ${EXIT_LEFTOVERS}
+      Delete "$R0\${UNINSTALLER}"
+      RMDir $R0
+    ${EndIf}
+    ${If} $R2 = 0
+      Push "The installation for the current user only (version $UserVersion in $R0) was removed."
+      Call Log
+      Return
+    ${EndIf}
+    StrCpy $R1 "its uninstaller ended with exit code $R2 (see the setup log)"
+  ${EndIf}
+  StrCpy $R1 "The driver is installed for all users, but the installation for you only (version $UserVersion in $R0) could not be removed: $R1. Remove it in Settings → Apps."
+  Push $R1
+  Call Log
+  MessageBox MB_OK|MB_ICONEXCLAMATION $R1 /SD IDOK
 FunctionEnd
 
 ; Sets the registry root and the folder for the chosen scope. A version that
@@ -230,23 +286,35 @@ Function ElevateWhenNeeded
   ${EndIf}
 FunctionEnd
 
-; Offered to a first installation without administrator rights; "only for
-; me" is never offered to an elevated run, which would install into the
-; administrator's own profile.
+; Offered to a first installation without administrator rights ("only for
+; me" is never offered to a first installation by an elevated run, which
+; would install into the administrator's own profile), and when only a
+; per-user installation exists, which "for all users" moves.
 Function ScopePage
   ${If} $Scope != "ask"
     Abort
   ${EndIf}
-  !insertmacro MUI_HEADER_TEXT "Who uses the driver" "Install it for everyone who uses this computer, or for yourself only."
+  StrCpy $1 "Install it for everyone who uses this computer, or for yourself only."
+  StrCpy $2 "Windows asks for administrator rights. "
+  StrCpy $3 "No administrator rights needed"
+  ${If} $Elevated = 1
+    StrCpy $2 ""
+  ${EndIf}
+  ${If} $UserVersion != ""
+    StrCpy $1 "Version $UserVersion is installed for you only. Install for everyone who uses this computer instead?"
+    StrCpy $2 "$2Setup then removes the installation for you only. "
+    StrCpy $3 "Upgrades the installation for you only. No administrator rights needed"
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "Who uses the driver" $1
   nsDialogs::Create 1018
   Pop $0
   ${NSD_CreateRadioButton} 0 10u 100% 12u "For all users of this computer (recommended)"
   Pop $ScopeAllRadio
-  ${NSD_CreateLabel} 12u 24u -12u 20u "Windows asks for administrator rights. The logger finds the driver also when it runs as administrator."
+  ${NSD_CreateLabel} 12u 24u -12u 28u "$2The logger finds the driver also when it runs as administrator."
   Pop $0
-  ${NSD_CreateRadioButton} 0 52u 100% 12u "Only for me"
-  Pop $1
-  ${NSD_CreateLabel} 12u 66u -12u 30u "No administrator rights needed, but a logger started with $\"Run as administrator$\" does not find the driver, nor does any other Windows account."
+  ${NSD_CreateRadioButton} 0 56u 100% 12u "Only for me"
+  Pop $0
+  ${NSD_CreateLabel} 12u 70u -12u 30u "$3, but a logger started with $\"Run as administrator$\" does not find the driver, nor does any other Windows account."
   Pop $0
   ${NSD_Check} $ScopeAllRadio
   nsDialogs::Show
@@ -254,18 +322,47 @@ FunctionEnd
 
 Function ScopePageLeave
   ${NSD_GetState} $ScopeAllRadio $0
+  StrCpy $Choice "user"
   ${If} $0 = ${BST_CHECKED}
-    StrCpy $Scope "all"
-    Call DecideElevation
-    Call ElevateWhenNeeded
-  ${Else}
-    StrCpy $Scope "user"
+    StrCpy $Choice "all"
+  ${EndIf}
+  Call ScopeChosen
+  ${If} $Verdict == "elevate"
+    Call Elevate
+  ${ElseIf} $Verdict != "go"
+    !insertmacro FailWith $Verdict $Reason
   ${EndIf}
   Call ApplyScope
 FunctionEnd
 
 Function SkipDirectoryOnUpgrade
   ${If} $InstalledDir != ""
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Returns on the stack "" when setup may install into $INSTDIR: the folder
+; does not exist, is empty, or holds an earlier installation (the driver's
+; DLL, or the installation being upgraded). Otherwise why not: setup would
+; overwrite, and its uninstaller later delete, files of the same name.
+Function FolderState
+  Push $0
+  ${DirState} $INSTDIR $0
+  ${If} $0 = 1
+  ${AndIfNot} ${FileExists} "$INSTDIR\${DLL}"
+  ${AndIf} $INSTDIR != $InstalledDir
+    StrCpy $0 "$INSTDIR already holds other files, and no earlier installation of the driver. Choose a new or empty folder."
+  ${Else}
+    StrCpy $0 ""
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+Function RefuseFolderOfOthers
+  Call FolderState
+  Pop $0
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION $0
     Abort
   ${EndIf}
 FunctionEnd
@@ -315,6 +412,11 @@ Function RollBack
 FunctionEnd
 
 Section "Driver"
+  Call FolderState
+  Pop $0
+  ${If} $0 != ""
+    !insertmacro FailWith ${EXIT_FOLDER_NOT_OURS} "$0 Nothing was changed."
+  ${EndIf}
   ${If} $Note != ""
     DetailPrint $Note
     Push $Note
@@ -367,6 +469,23 @@ Section "Driver"
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
+
+Function .onInstSuccess
+  ${If} $Scope == "all"
+    Push "Installed version ${VERSION} for all users in $INSTDIR."
+  ${Else}
+    Push "Installed version ${VERSION} for the current user only in $INSTDIR."
+  ${EndIf}
+  Call Log
+  ${If} $MoveFromUser = 1
+    Call RemoveUserInstallation
+  ${EndIf}
+FunctionEnd
+
+Function LogCancelled
+  Push "Cancelled by the user. Nothing was changed."
+  Call Log
+FunctionEnd
 
 ; --- uninstall --------------------------------------------------------------
 

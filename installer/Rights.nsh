@@ -1,5 +1,6 @@
-; What rights this run has, and starting it again with administrator rights.
-; Shared by the setup program and the uninstaller (Fn and un.Fn).
+; What rights this run has, whether Wine runs it, and starting it again with
+; administrator rights. Shared by the setup program and the uninstaller (Fn
+; and un.Fn).
 
 !include x64.nsh
 
@@ -44,10 +45,24 @@ Function ${UN}FindRights
 FunctionEnd
 !macroend
 
+; Sets $UnderWine: Wine's ntdll.dll has an export that Windows' lacks.
+!macro DefineFindWine UN
+Function ${UN}FindWine
+  Push $0
+  StrCpy $UnderWine 0
+  System::Call 'kernel32::GetModuleHandleW(w "ntdll.dll") p .r0'
+  System::Call 'kernel32::GetProcAddress(p r0, m "wine_get_version") p .r0'
+  ${If} $0 P<> 0
+    StrCpy $UnderWine 1
+  ${EndIf}
+  Pop $0
+FunctionEnd
+!macroend
+
 ; Starts this program again with the "runas" verb, which gives it
 ; administrator rights (Windows may ask the user first), with the given
-; parameters; waits for it and ends this run with its exit code. Returns
-; only when it could not be started, with the reason on the stack.
+; parameters, and waits for it. Returns on the stack its exit code and
+; below it "", or, when it could not be started, "" and below it the reason.
 ; Stack: parameters.
 !macro DefineRelaunchElevated UN
 Function ${UN}RelaunchElevated
@@ -55,6 +70,8 @@ Function ${UN}RelaunchElevated
   Push $1
   Push $2
   Push $3
+  Push "Starting again with administrator rights: $0"
+  Call ${UN}Log
   HideWindow
   ; SHELLEXECUTEINFOW; fMask: NOCLOSEPROCESS | NOASYNC | FLAG_NO_UI
   System::Call '*(i 60, i 0x540, p $HWNDPARENT, w "runas", w "$EXEPATH", w r0, p 0, i 1, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .r1'
@@ -70,18 +87,22 @@ Function ${UN}RelaunchElevated
       Pop $0
       StrCpy $0 "the run with administrator rights could not be started: $0"
     ${EndIf}
-    Pop $3
-    Pop $2
-    Pop $1
-    Exch $0
-    Return
+    StrCpy $1 ""
+  ${Else}
+    System::Call '*$1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r2)'
+    System::Free $1
+    System::Call 'kernel32::WaitForSingleObject(p r2, i -1)'
+    System::Call 'kernel32::GetExitCodeProcess(p r2, *i .r1)'
+    System::Call 'kernel32::CloseHandle(p r2)'
+    StrCpy $0 ""
+    Push "The run with administrator rights ended with exit code $1."
+    Call ${UN}Log
   ${EndIf}
-  System::Call '*$1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r2)'
-  System::Free $1
-  System::Call 'kernel32::WaitForSingleObject(p r2, i -1)'
-  System::Call 'kernel32::GetExitCodeProcess(p r2, *i .r3)'
-  System::Call 'kernel32::CloseHandle(p r2)'
-  SetErrorLevel $3
-  Quit
+  Pop $3
+  Pop $2
+  Exch $1
+  Exch
+  Exch $0
+  Exch
 FunctionEnd
 !macroend

@@ -17,9 +17,33 @@
   !insertmacro ${MACRO} "un."
 !macroend
 
+; Writes TEXT to the open file HANDLE as UTF-8. Stack: handle, text (on top).
+!macro DefineWriteUtf8 UN
+Function ${UN}WriteUtf8
+  Exch $0
+  Exch
+  Exch $1
+  Push $2
+  Push $3
+  System::Call 'kernel32::WideCharToMultiByte(i 65001, i 0, w r0, i -1, p 0, i 0, p 0, p 0) i .r2'
+  System::Alloc $2
+  Pop $3
+  System::Call 'kernel32::WideCharToMultiByte(i 65001, i 0, w r0, i -1, p r3, i r2, p 0, p 0) i .r2'
+  IntOp $2 $2 - 1  ; without the closing zero
+  System::Call 'kernel32::WriteFile(p r1, p r3, i r2, *i .r2, p 0)'
+  System::Free $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+
 ; Appends a line with the local time and the program to the setup log,
-; %TEMP%\QboxK4Driver-setup.log, which every run of the setup program and the
-; uninstaller writes its notes and failures to. Stack: text.
+; %TEMP%\QboxK4Driver-setup.log (UTF-8), which every run of the setup program
+; and the uninstaller writes: how it was started, its notes, and how it
+; ended. A log that earlier versions wrote as UTF-16 is converted first.
+; Stack: text.
 !macro DefineLog UN
 Function ${UN}Log
   !if "${UN}" == "un."
@@ -35,11 +59,17 @@ Function ${UN}Log
   Push $5
   Push $6
   Push $7
+  Call ${UN}ConvertUtf16Log
   ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
+  ClearErrors
   FileOpen $4 "${SETUP_LOG}" a
-  FileSeek $4 0 END
-  FileWriteUTF16LE /BOM $4 "$3-$2-$1 $5:$6:$7 ${PROGRAM} ${VERSION}: $0$\r$\n"
-  FileClose $4
+  ${IfNot} ${Errors}
+    FileSeek $4 0 END
+    Push $4
+    Push "$3-$2-$1 $5:$6:$7 ${PROGRAM} ${VERSION}: $0$\r$\n"
+    Call ${UN}WriteUtf8
+    FileClose $4
+  ${EndIf}
   Pop $7
   Pop $6
   Pop $5
@@ -48,6 +78,45 @@ Function ${UN}Log
   Pop $2
   Pop $1
   Pop $0
+FunctionEnd
+!macroend
+
+; Rewrites a setup log that begins with the UTF-16 byte order mark as UTF-8.
+!macro DefineConvertUtf16Log UN
+Function ${UN}ConvertUtf16Log
+  ClearErrors
+  FileOpen $1 "${SETUP_LOG}" r
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  FileReadByte $1 $2
+  FileReadByte $1 $3
+  ${If} $2 != 255
+  ${OrIf} $3 != 254
+    FileClose $1
+    Return
+  ${EndIf}
+  FileSeek $1 0 SET
+  ClearErrors
+  FileOpen $2 "${SETUP_LOG}.new" w
+  ${If} ${Errors}  ; the earlier log stays as it is
+    FileClose $1
+    Return
+  ${EndIf}
+  ${Do}
+    ClearErrors
+    FileReadUTF16LE $1 $3
+    ${If} ${Errors}
+      ${ExitDo}
+    ${EndIf}
+    Push $2
+    Push $3
+    Call ${UN}WriteUtf8
+  ${Loop}
+  FileClose $2
+  FileClose $1
+  Delete "${SETUP_LOG}"
+  Rename "${SETUP_LOG}.new" "${SETUP_LOG}"
 FunctionEnd
 !macroend
 

@@ -4,47 +4,72 @@
 
 namespace chooser {
 
-ChoiceList::ChoiceList(Source source, Namer namer) : source_(std::move(source)), namer_(std::move(namer)) {}
+ChoiceList::ChoiceList(Source source) : source_(std::move(source)) {}
 
-ChoiceList::Snapshot ChoiceList::take() const {
-    Snapshot taken;
-    taken.radios = source_();
-    taken.names = namer_(taken.radios);
-    return taken;
+void ChoiceList::restart() {
+    names_.clear();
+    entries_.clear();
+    numbers_.clear();
+    shown_ = 0;
+    taken_ = false;
 }
 
-ChoiceList::Snapshot& ChoiceList::snapshot() {
-    if (!snapshot_) snapshot_ = take();
-    return *snapshot_;
+size_t ChoiceList::count() {
+    takeIn();
+    return shown_ = entries_.size();
 }
 
-size_t ChoiceList::recount() {
-    snapshot_ = take();
-    return snapshot_->radios.size();
+size_t ChoiceList::shown() {
+    takeInOnce();
+    return shown_;
 }
 
-size_t ChoiceList::count() { return snapshot().radios.size(); }
-
-const std::string& ChoiceList::name(size_t choice) { return snapshot().names.at(choice - 1); }
+const std::string& ChoiceList::name(size_t choice) {
+    takeInOnce();
+    return entry(choice).name;
+}
 
 K4Ip::Discovered ChoiceList::radio(size_t choice) {
-    const Snapshot& listed = snapshot();
-    return listed.radios.at(choice - 1).renamed(listed.names.at(choice - 1));
+    takeIn();
+    const Entry& chosen = entry(choice);
+    return chosen.radio.renamed(chosen.name);
 }
 
-size_t ChoiceList::choiceIn(const Snapshot& snapshot, const std::string& id) {
-    for (size_t i = 0; i < snapshot.radios.size(); ++i)
-        if (snapshot.radios[i].id() == id) return i + 1;
-    return 0;
+size_t ChoiceList::choiceOf(const std::string& id) {
+    takeInOnce();
+    const auto found = numbers_.find(id);
+    return found != numbers_.end() && found->second <= shown_ ? found->second : 0;
 }
 
-size_t ChoiceList::choiceOf(const std::string& id) { return choiceIn(snapshot(), id); }
+K4Ip::Discovered ChoiceList::radioWithId(const std::string& id) {
+    takeIn();
+    const auto found = numbers_.find(id);
+    if (found == numbers_.end()) return K4Ip::Discovered();
+    const Entry& saved = entry(found->second);
+    return saved.radio.renamed(saved.name);
+}
 
-K4Ip::Discovered ChoiceList::freshRadio(const std::string& id) const {
-    const Snapshot fresh = take();
-    const size_t choice = choiceIn(fresh, id);
-    if (choice == 0) return K4Ip::Discovered();
-    return fresh.radios[choice - 1].renamed(fresh.names[choice - 1]);
+void ChoiceList::takeIn() {
+    const bool first = !taken_;
+    taken_ = true;
+    std::vector<K4Ip::Discovered> joining;
+    for (auto& radio : source_()) {
+        const auto found = numbers_.find(radio.id());
+        if (found != numbers_.end())
+            entry(found->second).radio = std::move(radio);
+        else
+            joining.push_back(std::move(radio));
+    }
+    const std::vector<std::string> names = names_.join(joining);
+    for (size_t i = 0; i < joining.size(); ++i) {
+        numbers_.emplace(joining[i].id(), entries_.size() + 1);
+        entries_.push_back(Entry{std::move(joining[i]), names[i]});
+    }
+    if (first) shown_ = entries_.size();
+}
+
+void ChoiceList::takeInOnce() {
+    if (!taken_) takeIn();
 }
 
 }  // namespace chooser

@@ -1,18 +1,18 @@
-// The radios of the chooser as the host last counted them. GetNumChoices
-// takes a snapshot of the discovered radios; GetRadioName, GetSavedChoice and
-// GetRigObject with a choice of 1 or more number the radios of that snapshot
-// until the next count, so a radio that answers in between moves no number
-// the host has shown (it appears at the next count). A method called before
-// any count takes the snapshot itself. The shown names are built once per
-// snapshot, so listing N radios costs one build, not N.
+// The chooser's numbers within one discovery run. The first method of a run
+// numbers the radios discovered so far in id order; every count
+// (GetNumChoices) then gives the radios that answered since the next numbers,
+// so a number the host holds, from a count, a name or a saved choice, names
+// the same radio under the same name for the whole run, whatever answers
+// later. A new run (restart) numbers afresh. Names are built only for the
+// radios that join, so listing N radios costs one build, not N.
 //
 // Used on the host's thread only.
 #pragma once
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "discovery/Discovered.h"
@@ -23,37 +23,45 @@ namespace chooser {
 class ChoiceList {
 public:
     using Source = std::function<std::vector<K4Ip::Discovered>()>;
-    using Namer = std::function<std::vector<std::string>(const std::vector<K4Ip::Discovered>&)>;
 
-    explicit ChoiceList(Source source, Namer namer = radioNames);
+    explicit ChoiceList(Source source);
 
-    // Takes a new snapshot; its number of radios.
-    size_t recount();
-    // The number of radios of the snapshot.
+    // Forgets every number: a new discovery run has started.
+    void restart();
+    // Numbers the radios that answered since they were last taken in, and
+    // shows every numbered radio; the number of radios shown.
     size_t count();
-    // The shown name of radio `choice`, 1 to count().
+    // The number of radios shown, 1 to shown() being valid choices.
+    size_t shown();
+    // The name of radio `choice`, 1 to shown().
     const std::string& name(size_t choice);
-    // Radio `choice`, 1 to count(), carrying its shown name.
+    // Radio `choice`, 1 to shown(), as it last answered, under its name.
     K4Ip::Discovered radio(size_t choice);
-    // The choice of the first radio with this id, or 0.
+    // The choice of the shown radio with this id, or 0.
     size_t choiceOf(const std::string& id);
-    // The radio with this id in a fresh list, under the name that list shows
-    // it by, or an empty handle; the snapshot stays as it is.
-    K4Ip::Discovered freshRadio(const std::string& id) const;
+    // The radio with this id as it last answered, under its name, or an
+    // empty handle; a radio that answered since the last count is numbered
+    // now (it is shown at the next count).
+    K4Ip::Discovered radioWithId(const std::string& id);
 
 private:
-    struct Snapshot {
-        std::vector<K4Ip::Discovered> radios;
-        std::vector<std::string> names;
+    struct Entry {
+        K4Ip::Discovered radio;
+        std::string name;
     };
 
-    Snapshot take() const;
-    Snapshot& snapshot();
-    static size_t choiceIn(const Snapshot& snapshot, const std::string& id);
+    // Takes in the radios discovered now: listed ones get their latest
+    // record, new ones the next numbers in id order.
+    void takeIn();
+    void takeInOnce();
+    Entry& entry(size_t choice) { return entries_.at(choice - 1); }
 
     const Source source_;
-    const Namer namer_;
-    std::optional<Snapshot> snapshot_;
+    RadioNames names_;
+    std::vector<Entry> entries_;                      // in number order
+    std::unordered_map<std::string, size_t> numbers_;  // id to number
+    size_t shown_ = 0;
+    bool taken_ = false;  // the run's radios have been taken in once
 };
 
 }  // namespace chooser

@@ -1,9 +1,12 @@
 // IRadioChooser of CRigManager: choice 0 is the address dialog, choice n >= 1
-// is the n-th radio (ordered by id) of the list the host last counted
-// (ChoiceList), and a negative choice means the slot's saved choice, looked
-// up in a fresh list. A radio is shown under its chooser name (RadioNames),
-// and its rig carries that name too. Every method clears its [out] value
-// first and answers only Index 0, the network rig.
+// is radio n of the list the host last counted, numbered for the whole
+// discovery run (ChoiceList), and a negative choice means the slot's saved
+// choice, looked up among every radio that answered. A radio is shown under
+// its chooser name (RadioNames), and its rig carries that name too. Every
+// method clears its [out] value first and answers only Index 0, the network
+// rig. A choice that cannot be written to the settings file is logged.
+#include "log/LogTrail.h"
+#include "manager/ProcessState.h"
 #include "manager/RigManager.h"
 #include "manager/RigPreparation.h"
 #include "settings/Settings.h"
@@ -16,6 +19,8 @@ namespace {
 constexpr LONG kNetworkRig = 0;
 constexpr UINT kIpEditString = 101;
 constexpr int kDialogOk = 1;
+// The chooser writes its log entries under the radio search's writer id.
+constexpr int kChooserLogId = 0;
 
 // Choices are 16-bit: discovery keeps few enough radios that choice 0 and
 // every radio's number fit.
@@ -27,8 +32,8 @@ HRESULT CRigManager::GetNumChoices(LONG Index, SHORT clearCache, SHORT* pNumChoi
     *pNumChoices = 0;
     if (Index != kNetworkRig) return E_INVALIDARG;
     return com::guard([&] {
-        if (clearCache) discovery_.start();
-        *pNumChoices = static_cast<SHORT>(1 + choices_.recount());
+        if (clearCache) restartDiscovery();
+        *pNumChoices = static_cast<SHORT>(1 + choices_.count());
         return S_OK;
     });
 }
@@ -41,7 +46,7 @@ HRESULT CRigManager::GetRadioName(LONG Index, SHORT RadioIndex, BSTR* pName) {
             *pName = platform::loadStringResource(kIpEditString);
             return S_OK;
         }
-        if (size_t(RadioIndex) > choices_.count()) return E_INVALIDARG;
+        if (size_t(RadioIndex) > choices_.shown()) return E_INVALIDARG;
         *pName = platform::bstrFromAnsi(choices_.name(size_t(RadioIndex)));
         return *pName ? S_OK : E_OUTOFMEMORY;
     });
@@ -64,13 +69,13 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
         if (RadioChoice == 0) return editAddresses();
         if (RadioChoice < 0) {
             const std::string saved = settings::savedChoice(SlotNumber);
-            const K4Ip::Discovered radio = saved.empty() ? K4Ip::Discovered() : choices_.freshRadio(saved);
+            const K4Ip::Discovered radio = saved.empty() ? K4Ip::Discovered() : choices_.radioWithId(saved);
             if (!radio) return E_FAIL;
             return rig::createNetwork(radio, SlotNumber, pRig);
         }
-        if (size_t(RadioChoice) > choices_.count()) return E_INVALIDARG;
+        if (size_t(RadioChoice) > choices_.shown()) return E_INVALIDARG;
         const K4Ip::Discovered radio = choices_.radio(size_t(RadioChoice));
-        settings::saveChoice(SlotNumber, radio.id());
+        saveChoice(SlotNumber, radio.id());
         return rig::createNetwork(radio, SlotNumber, pRig);
     });
 }
@@ -78,6 +83,21 @@ HRESULT CRigManager::GetRigObject(LONG Index, SHORT RadioChoice, SHORT SlotNumbe
 // Choice 0 never yields a rig: it runs the address dialog and, after OK,
 // starts discovery again so that the new address list is probed.
 HRESULT CRigManager::editAddresses() {
-    if (runAddressDialog(platform::moduleHandle()) == kDialogOk) discovery_.start();
+    if (runAddressDialog(platform::moduleHandle()) == kDialogOk) restartDiscovery();
     return E_FAIL;
+}
+
+// A new run forgets the radios found so far, so the numbers start afresh.
+void CRigManager::restartDiscovery() {
+    discovery_.start();
+    choices_.restart();
+}
+
+// The rig is made all the same: the host asked for it, and only the next
+// start of the logger misses the choice.
+void CRigManager::saveChoice(SHORT slot, const std::string& radioId) {
+    const auto failure = settings::saveChoice(slot, radioId);
+    const auto log = process::logTrail();
+    if (failure && log->isOpen())
+        log->writeMessage(kChooserLogId, settings::savedChoiceKey(slot) + " not saved: " + *failure);
 }

@@ -4,10 +4,12 @@
 // lists the K4 radios discovery found and creates network rigs per host slot.
 //
 // Apartment-threaded: every call arrives on the creating thread. The manager
-// owns one discovery service for its life, and the list of radios the host
-// last counted; the rig objects it hands out hold their own references and
-// outlive it.
+// owns one discovery service for its life, and the chooser's numbers of the
+// current discovery run; the rig objects it hands out hold their own
+// references and outlive it.
 #pragma once
+
+#include <string>
 
 #include "com/Interfaces.h"
 #include "com/ObjectRoot.h"
@@ -37,6 +39,8 @@ public:
 
 private:
     HRESULT editAddresses();
+    void restartDiscovery();
+    void saveChoice(SHORT slot, const std::string& radioId);
 
     K4Ip::Discovery discovery_;
     chooser::ChoiceList choices_{[this] { return discovery_.discovered(); }};

@@ -19,6 +19,8 @@ std::shared_ptr<std::vector<char>> RigClient::receive() {
     return impl_ ? impl_->receive() : std::make_shared<std::vector<char>>();
 }
 
+bool RigClient::hasReceived() const { return impl_ && impl_->hasReceived(); }
+
 bool RigClient::send(const std::string& text) {
     return impl_ && impl_->send(std::make_shared<std::vector<char>>(text.begin(), text.end()));
 }
@@ -29,6 +31,10 @@ std::vector<std::string> RigClient::takeUnsent() {
         for (const auto& text : impl_->takeUnsent()) texts.emplace_back(text->begin(), text->end());
     }
     return texts;
+}
+
+std::optional<std::string> RigClient::takeException() {
+    return impl_ ? impl_->takeException() : std::nullopt;
 }
 
 void RigClient::abandon() {

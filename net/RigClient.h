@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,22 +31,30 @@ public:
     bool isConnected() const;
     // Every byte received since the previous call, in order; never null.
     std::shared_ptr<std::vector<char>> receive();
+    // Bytes have been received that receive has not yet returned.
+    bool hasReceived() const;
     // Queues the text for the radio; false (and nothing queued) while the
     // link is down or ending, or its queue is full.
     bool send(const std::string& text);
-    // The texts the last connection accepted but never handed to its
-    // socket, oldest first, once.
+    // The texts the last connection accepted but did not deliver whole
+    // (never handed to its socket, or being written when it was reset),
+    // oldest first, once.
     std::vector<std::string> takeUnsent();
+    // The text of the exception that ended the last connection, once.
+    std::optional<std::string> takeException();
     // Starts a new connection unless connected, waiting up to one second.
     void reconnect();
     // Ends the link as lost and waits for its connection to end; received
     // bytes stay fetchable.
     void abandon();
     // Ends the connection (a healthy link first writes what is queued, for
-    // up to 100 ms), joins its thread and drops queued bytes.
+    // up to 100 ms), joins its thread and drops the received bytes; the
+    // texts it did not write are left for takeUnsent.
     void stop();
 
 private:
+    friend struct RigClientTestAccess;
+
     std::shared_ptr<RigClientImpl> impl_;
 };
 

@@ -28,7 +28,6 @@
 
 #include <boost/asio/post.hpp>
 
-#include "net/RunLoop.h"
 
 namespace K4Ip {
 
@@ -86,7 +85,7 @@ bool RigClientImpl::endUnestablishedConnection() {
         if (connected && !stopping) {
             return false;
         }
-        stopping = true;
+        endSoonLocked();
     }
     if (connectionThread.joinable()) {
         connectionThread.join();
@@ -107,9 +106,6 @@ void RigClientImpl::stop() {
     std::lock_guard<std::mutex> lock(mutex);
     inbox.clear();
     inboxBytes = 0;
-    outbox.clear();
-    outboxBytes = 0;
-    unsent.clear();
 }
 
 // True when the link is up and has handed every queued text to its socket
@@ -124,7 +120,7 @@ bool RigClientImpl::flushQueuedTexts() {
 }
 
 void RigClientImpl::abandon() {
-    stopping = true;
+    endSoon();
     if (connectionThread.joinable()) {
         connectionThread.join();
     }
@@ -145,7 +141,7 @@ bool RigClientImpl::send(Bytes text) {
         // nothing since the previous text has stopped reading: its link is
         // given up as lost, and the rig's refusals lead to a reconnect.
         if (!progressed) {
-            stopping = true;
+            endSoonLocked();
         }
         return false;
     }
@@ -169,9 +165,31 @@ Bytes RigClientImpl::receive() {
     return bytes;
 }
 
+bool RigClientImpl::hasReceived() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return inboxBytes > 0;
+}
+
 std::vector<Bytes> RigClientImpl::takeUnsent() {
     std::lock_guard<std::mutex> lock(mutex);
     return std::exchange(unsent, {});
+}
+
+std::optional<std::string> RigClientImpl::takeException() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::exchange(exceptionText, std::nullopt);
+}
+
+void RigClientImpl::endSoon() {
+    std::lock_guard<std::mutex> lock(mutex);
+    endSoonLocked();
+}
+
+void RigClientImpl::endSoonLocked() {
+    stopping = true;
+    if (loopRunning) {
+        ioContext.stop();
+    }
 }
 
 void RigClientImpl::run() {
@@ -179,13 +197,34 @@ void RigClientImpl::run() {
         socket = std::make_unique<tcp::socket>(ioContext);
         ioContext.restart();
         startConnect();
-        runInSlices(ioContext, stopping);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            loopRunning = true;
+        }
+        runInSlices(ioContext, stopping, runSlice);
+    } catch (const std::exception& exception) {
+        // A failure inside the connection ends it like a lost link.
+        keepException(exception);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        loopRunning = false;
+    }
+    try {
         if (endingProbe) endingProbe(EndingStep::RunLoopEnded);
         closeSocket();
-    } catch (const std::exception&) {
-        // A failure inside the connection ends it like a lost link.
+    } catch (const std::exception& exception) {
+        keepException(exception);
     }
     endConnection();
+}
+
+// The client has no log: the rig asks for the text and logs it.
+void RigClientImpl::keepException(const std::exception& exception) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!exceptionText) {
+        exceptionText = exception.what();
+    }
 }
 
 void RigClientImpl::startConnect() {
@@ -247,8 +286,8 @@ void RigClientImpl::drainCancelledOperations() {
     try {
         ioContext.restart();
         ioContext.run_for(kDrainLimit);
-    } catch (const std::exception&) {
-        // The connection is over; there is nobody left to tell.
+    } catch (const std::exception& exception) {
+        keepException(exception);
     }
     ioContext.stop();
 }
@@ -257,7 +296,7 @@ void RigClientImpl::onConnect(const error_code& error) {
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (error || stopping) {
-            stopping = true;
+            endSoonLocked();
             return;
         }
         connected = true;
@@ -290,7 +329,7 @@ void RigClientImpl::startRead() {
 
 void RigClientImpl::onRead(const error_code& error, std::size_t count) {
     if (error) {
-        stopping = true;
+        endSoon();
         return;
     }
     readBuffer->resize(count);
@@ -336,10 +375,13 @@ void RigClientImpl::writeFrom(Bytes text, std::size_t offset) {
 }
 
 // A write may take only part of the text; the rest follows before any later
-// text, so that a command is never cut short on the wire.
+// text, so that a command is never cut short on the wire. A text the
+// connection ends in the middle of goes back to the front of the queue, so
+// that it is set aside with the texts behind it.
 void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes text, std::size_t offset) {
     const std::size_t written = offset + count;
-    if (!error && written < text->size() && socket && !stopping) {
+    const bool whole = !error && written == text->size();
+    if (!error && !whole && socket && !stopping) {
         writeFrom(std::move(text), written);
         return;
     }
@@ -349,13 +391,16 @@ void RigClientImpl::onWrite(const error_code& error, std::size_t count, Bytes te
         if (!error) {
             writeProgress = true;
         }
+        if (!whole) {
+            outboxBytes += text->size();
+            outbox.push_front(std::move(text));
+            endSoonLocked();
+        }
         if (outbox.empty()) {
             outboxChanged.notify_all();
         }
     }
-    if (error) {
-        stopping = true;
-    } else {
+    if (whole) {
         doWrite();
     }
 }

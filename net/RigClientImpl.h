@@ -15,11 +15,15 @@
 //                                         texts not written set aside
 //   stop: wait on outboxChanged
 //     (<= 100 ms) for the queue  <---   onWrite: queue written + notify
-//   abandon: end the link, join
+//   abandon: end the link, wake   --->   run loop returns at once
+//     the loop, join
 //
-// `mutex` guards inbox, outbox, unsent, writing, writeProgress and every
-// change of `connected`; it is held only for those short steps and never
-// across I/O.
+// `mutex` guards inbox, outbox, unsent, writing, writeProgress,
+// exceptionText, loopRunning and every change of `connected`; it is held
+// only for those short steps and never across I/O. A thread that asks the
+// connection to end stops the service under it while `loopRunning`, so the
+// run loop wakes at once, and the connection thread clears `loopRunning`
+// under it before the drain, which nothing may cut short.
 // `stopping` and `connected` are atomic and also read without it. Every
 // completion handler and posted function runs on the connection thread and
 // holds a shared reference to the client. Only the host thread starts and
@@ -45,14 +49,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+
+#include "net/RunLoop.h"
 
 namespace K4Ip {
 
@@ -79,9 +88,10 @@ public:
     // Starts a new connection unless one is established, waiting up to one
     // second for it. A connection still trying to connect is ended first.
     void reconnect();
-    // Ends the connection, joins its thread and drops the queued bytes. A
+    // Ends the connection, joins its thread and drops the received bytes. A
     // healthy link first gets up to kFlushWait to write the queued texts
-    // and is closed in order; otherwise it is reset.
+    // and is closed in order; otherwise it is reset, and the texts it did
+    // not write are left for takeUnsent.
     void stop();
     // Ends the connection as lost and waits for its end. The link is reset;
     // the bytes received stay fetchable and the texts it did not write are
@@ -98,9 +108,13 @@ public:
     bool send(Bytes text);
     // Every byte received and not yet fetched, oldest first; never null.
     Bytes receive();
-    // The texts the last connection accepted but never handed to its socket,
-    // oldest first, once; they are not written on any later connection.
+    bool hasReceived();
+    // The texts the last connection accepted but did not deliver whole (never
+    // handed to its socket, or being written when it was reset), oldest
+    // first, once; they are not written on any later connection.
     std::vector<Bytes> takeUnsent();
+    // The text of the exception that ended the last connection, once.
+    std::optional<std::string> takeException();
 
     // The two moments at which a test may hold the end of a connection: its
     // run loop has ended (completions may still be queued), and `connected`
@@ -125,6 +139,12 @@ private:
     void doWrite();
     void writeFrom(Bytes text, std::size_t offset);
     void onWrite(const boost::system::error_code& error, std::size_t count, Bytes text, std::size_t offset);
+    void keepException(const std::exception& exception);
+
+    // Either thread: asks the connection to end, waking its run loop at
+    // once (only while the loop runs: the drain that follows must finish).
+    void endSoon();
+    void endSoonLocked();  // with `mutex` held
 
     // Host thread.
     bool endUnestablishedConnection();
@@ -144,6 +164,8 @@ private:
     std::deque<Bytes> outbox;
     std::size_t outboxBytes = 0;
     std::vector<Bytes> unsent;  // what the last connection left in outbox
+    std::optional<std::string> exceptionText;  // what ended the last connection
+    bool loopRunning = false;  // the connection thread is inside its run loop
     bool writing = false;
     bool writeProgress = false;  // a write has completed, or the connection begun, since the previous send
     std::mutex mutex;
@@ -151,6 +173,7 @@ private:
     std::condition_variable outboxChanged;
     std::atomic<bool> closeInOrder{false};  // stop found the queue written: close, do not reset
     std::function<void(EndingStep)> endingProbe;  // tests only
+    std::chrono::milliseconds runSlice = kRunSlice;  // a test may make it long: nothing may wait it out
     std::thread connectionThread;
 };
 

@@ -16,9 +16,10 @@ inline constexpr std::chrono::milliseconds kRunSlice{50};
 // Returns once `stop` is seen true, or once the service has stopped (it was
 // stopped, or it has no operation left to complete: then nothing more can
 // happen on it and running it again would only spin).
-inline void runInSlices(boost::asio::io_context& service, const std::atomic<bool>& stop) {
+inline void runInSlices(boost::asio::io_context& service, const std::atomic<bool>& stop,
+                        std::chrono::milliseconds slice = kRunSlice) {
     while (!stop && !service.stopped()) {
-        service.run_for(kRunSlice);
+        service.run_for(slice);
     }
 }
 

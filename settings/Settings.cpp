@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Profile.h"
+#include "platform/SystemError.h"
 
 namespace settings {
 
@@ -94,12 +95,18 @@ std::string savedChoice(short slot) {
 
 // The read trims blanks and a pair of quotes and keeps at most 63 bytes, so an
 // id can be written that reads back as another radio's id (" X" as "X"). What
-// does not read back as written is not kept.
-void saveChoice(short slot, const std::string& radioId) {
+// does not read back as written is not kept. A failed write is reported at
+// once: a file that refuses it would refuse the removal too.
+std::optional<std::string> saveChoice(short slot, const std::string& radioId) {
     const std::string key = savedChoiceKey(slot);
+    const auto write = [&](const char* value) -> std::optional<std::string> {
+        if (WritePrivateProfileStringA(kSection, key.c_str(), value, kFile)) return std::nullopt;
+        return platform::lastSystemError();
+    };
     const bool savable = std::none_of(radioId.begin(), radioId.end(), isControlByte);
-    WritePrivateProfileStringA(kSection, key.c_str(), savable ? radioId.c_str() : nullptr, kFile);
-    if (savable && savedChoice(slot) != radioId) WritePrivateProfileStringA(kSection, key.c_str(), nullptr, kFile);
+    if (auto failure = write(savable ? radioId.c_str() : nullptr)) return failure;
+    if (savable && savedChoice(slot) != radioId) return write(nullptr);
+    return std::nullopt;
 }
 
 std::string logFolder() { return readText<kLogFolderBuffer>(kLogFolderKey, "", kFileUpper, kLogFolderCapacity); }

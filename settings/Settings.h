@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace settings {
@@ -38,10 +39,11 @@ bool serialRigEnabled();
 // read back exactly as written (a leading or trailing blank, a pair of
 // quotes, 64 bytes or more) is not kept: saving either removes the key, so
 // the slot has no saved choice rather than the radio it had before, or
-// another radio that the changed text would name.
+// another radio that the changed text would name. A write the file does not
+// take (not writable, or not a file) gives the system's error text.
 std::string savedChoiceKey(short slot);
 std::string savedChoice(short slot);
-void saveChoice(short slot, const std::string& radioId);
+std::optional<std::string> saveChoice(short slot, const std::string& radioId);
 
 // LogFileFolder: the log folder, empty when logging is off.
 std::string logFolder();

@@ -6,7 +6,9 @@
 //       network rig from the radio chooser, simulator in this process:
 //       poll latency beside a plain TCP exchange (section "poll"), Set to
 //       radio ("set"), a poll after an unanswered command ("unanswered"),
-//       idle cost of 1/10/50 rigs ("idle"), discovery of 100 ("discovery");
+//       the longest host call of each method under faults ("faults",
+//       --fault-seconds S per fault), idle cost of 1/10/50 rigs ("idle"),
+//       discovery of 100 ("discovery");
 //       SECTIONS is a comma-separated list of these names. --server-stat
 //       Z:\proc\PID\stat adds the Wine server's CPU time to the idle figures.
 //   e2e_bench --serial PORT [--polls N]
@@ -29,6 +31,7 @@
 
 #include "Figures.h"
 #include "Host.h"
+#include "HostCalls.h"
 #include "IdleRigs.h"
 #include "PlainExchange.h"
 #include "Polling.h"
@@ -49,6 +52,7 @@ struct Options {
     int gapMs = 250;
     double idleSeconds = 10;
     int discoveryRadios = 100;
+    double faultSeconds = 8;  // each fault of the host-call figures, and the recovery after it
     std::string serialPort;
     std::string serverStat;  // /proc/PID/stat of the Wine server, for the idle figures
     std::string only;  // comma-separated sections; empty: all
@@ -70,6 +74,7 @@ Options parse(int argc, char** argv) {
         else if (arg == "--serial") options.serialPort = value;
         else if (arg == "--only") options.only = value;
         else if (arg == "--server-stat") options.serverStat = value;
+        else if (arg == "--fault-seconds") options.faultSeconds = std::atof(value);
         else throw std::invalid_argument("unknown option " + arg);
     }
     if (options.polls < 10) throw std::invalid_argument("--polls must be at least 10");
@@ -162,6 +167,20 @@ void printUnansweredFigures(IQbRig* rig, uint16_t radioPort, const Options& opti
     printNote("polls left incomplete: " + std::to_string(unanswered.incomplete));
 }
 
+void printHostCallFigures(IQbRig* rig, k4sim::Simulator& simulator, double faultSeconds) {
+    printTitle("7. host calls under faults (late, pause, garbage, drip, cut, silent, halfopen, stall, reboot; " +
+               std::to_string(static_cast<int>(faultSeconds)) + " s each and as long after), logger double, 250 ms timer");
+    const HostCallFigures figures = timeHostCallsUnderFaults(rig, simulator, 0, faultSeconds);
+    std::printf("  %-14s %7s %9s %12s %22s %16s\n", "method", "calls", "renewals", "longest ms",
+                "longest ms, no renewal", "over 5 ms, no ren.");
+    for (std::size_t m = 0; m < figures.size(); ++m) {
+        const MethodCalls& calls = figures[m];
+        std::printf("  %-14s %7ld %9ld %12.2f %22.2f %16ld\n", loggerdouble::methodName(static_cast<loggerdouble::Method>(m)),
+                    calls.calls, calls.renewals, calls.longestMs, calls.longestOtherMs, calls.otherOver5Ms);
+    }
+    printNote("goal: every call but a link renewal (up to 1 s) at most 5 ms");
+}
+
 void printIdleFigures(IRadioChooser* chooser, double seconds, const std::string& serverStat) {
     char title[200];
     std::snprintf(title, sizeof title,
@@ -213,6 +232,7 @@ void runNetwork(const Options& options) {
     }
     if (options.runs("set")) printSetFigures(rig.get(), simulator->radio(0), options.sets);
     if (options.runs("unanswered")) printUnansweredFigures(rig.get(), simulator->radio(0).port(), options);
+    if (options.runs("faults")) printHostCallFigures(rig.get(), *simulator, options.faultSeconds);
     rig.reset();
     if (options.runs("idle")) printIdleFigures(chooser.get(), options.idleSeconds, options.serverStat);
     if (options.runs("discovery")) {

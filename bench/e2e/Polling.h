@@ -3,8 +3,8 @@
 // that took its last answer.
 //
 // What the host sees: Check keeps returning the hint 10 while the first
-// answer is awaited and while answers are being taken; the first Check that
-// finds nothing new returns -1. The last Check hinted 10 is therefore the one
+// answer is awaited and while a poll's answer is under way (until its last
+// answer or the poll's time-out); the first Check after that returns -1. The last Check hinted 10 is therefore the one
 // that parsed the final answer, "MD$". Whether it really was MD$ shows at
 // the next Launch: the rig sends a new poll (hint 10) only once the previous
 // one was answered in full. A poll the Checks gave up on early is counted

@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -62,10 +63,15 @@ EXTERN_C UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue
     }
 }
 
+// A failure leaves errno set, as the Windows function leaves its last error:
+// the failing call's, or EIO when none said why.
 EXTERN_C BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+    errno = 0;
+    bool written = false;
     try {
-        return platform::profile::writeString(resolve(fileName), section, key, value) ? TRUE : FALSE;
+        written = platform::profile::writeString(resolve(fileName), section, key, value);
     } catch (...) {
-        return FALSE;
     }
+    if (!written && errno == 0) errno = EIO;
+    return written ? TRUE : FALSE;
 }

@@ -2,6 +2,7 @@
 
 #include "server/RegistryRows.h"
 #include "server/win/Registrar.h"
+#include "server/win/SharedInterfaces.h"
 #include "server/win/TypeLibRegistration.h"
 
 namespace {
@@ -33,7 +34,8 @@ HRESULT registerServer(const com::ClassTable& classes, const std::wstring& modul
         const HRESULT hr = writeClassKeys(com::classKeys(entry), modulePath, perUser);
         if (FAILED(hr)) return hr;
     }
-    return registerTypeLibrary(modulePath, perUser);
+    return keepingSharedInterfaces(perUser, TypeLibraryStep::Register,
+                                   [&] { return registerTypeLibrary(modulePath, perUser); });
 }
 
 HRESULT unregisterServer(const com::ClassTable& classes, RegistrationScope scope) {
@@ -41,6 +43,7 @@ HRESULT unregisterServer(const com::ClassTable& classes, RegistrationScope scope
     const bool perUser = scope == RegistrationScope::User;
     HRESULT first = S_OK;
     for (const com::ClassEntry& entry : classes) keepFirstFailure(first, removeClassKeys(com::classKeys(entry), perUser));
-    keepFirstFailure(first, unregisterTypeLibrary(perUser));
+    keepFirstFailure(first, keepingSharedInterfaces(perUser, TypeLibraryStep::Unregister,
+                                                    [&] { return unregisterTypeLibrary(perUser); }));
     return first;
 }

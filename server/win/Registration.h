@@ -1,7 +1,9 @@
 // Self-registration of the server: the class keys of every row of the object
 // map and the type library embedded in the DLL, machine-wide or for the
 // current user only. Both directions run with the thread locale set to the
-// system default and restore it afterwards.
+// system default and restore it afterwards, and keep the registrations of
+// the logger's interfaces that name another type library
+// (SharedInterfaces.h).
 #pragma once
 
 #include <windows.h>

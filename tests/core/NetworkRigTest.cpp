@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -14,11 +15,13 @@
 
 #include "core/RigHarness.h"
 #include "core/RigNetwork.h"
+#include "core/RigNetworkTestAccess.h"
 #include "core/TempLogFolder.h"
 #include "platform/Text.h"
 #include "support/Eventually.h"
 #include "support/LoopbackPeer.h"
 #include "support/TempIniFolder.h"
+#include "tools/loggerdouble/LoggerDouble.h"
 
 namespace {
 
@@ -283,24 +286,27 @@ TEST_F(NetworkRigTest, RenewedLinkDropsTheAnswerTheLostOneLeftUnfinished) {
 }
 
 // A radio that stops answering but leaves the link open (it lost power or
-// its network): three polls in a row unanswered, the last past its 2 s
-// time-out, end the link as lost; any byte from the radio starts the count
-// again. The rig decides on its own clock.
-TEST_F(NetworkRigTest, ThreeUnansweredPollsEndTheLinkAsLost) {
+// its network): once the first poll after its last byte is 6 s old and three
+// polls have gone out since, the link is ended as lost, by Check or by the
+// Launch that would resend; any byte from the radio starts the count again.
+// The rig decides on its own clock.
+TEST_F(NetworkRigTest, ASilentRadioLosesItsLink) {
     using coretest::kSecond;
     struct Case {
         const char* what;
-        int pollsBefore;  // each followed by its 2 s time-out
-        bool answer;      // then the radio sends an answer
-        int pollsAfter;   // then more polls, 2 s apart
-        platform::Nanos age;  // the last poll's age at the Check
+        int pollsBefore;      // each followed by its 2 s time-out
+        bool answer;          // then the radio sends an answer
+        int pollsAfter;       // then more polls, 2 s apart
+        platform::Nanos age;  // of the first of them, when the rig looks
+        bool byLaunch;        // Launch looks instead of Check
         bool lost;
     };
-    for (const Case& c : {Case{"three polls, the last timed out", 2, false, 1, 2 * kSecond, true},
-                          Case{"the third poll not yet timed out", 2, false, 1, 2 * kSecond - 1, false},
-                          Case{"two polls and a long silence", 1, false, 1, 60 * kSecond, false},
-                          Case{"an answer starts the count again", 2, true, 2, 2 * kSecond, false},
-                          Case{"three polls after the answer", 2, true, 3, 2 * kSecond, true}}) {
+    for (const Case& c : {Case{"three polls, the first 6 s old", 0, false, 3, 6 * kSecond, false, true},
+                          Case{"Launch looks before it resends", 0, false, 3, 6 * kSecond, true, true},
+                          Case{"the first poll not quite 6 s old", 0, false, 3, 6 * kSecond - 1, false, false},
+                          Case{"two polls and a long silence", 0, false, 2, 60 * kSecond, false, false},
+                          Case{"an answer starts the count again", 2, true, 2, 6 * kSecond, false, false},
+                          Case{"three polls after the answer", 2, true, 3, 6 * kSecond, false, true}}) {
         SCOPED_TRACE(c.what);
         bool bound = false;
         com::ComPtr<IQbRig> silent = makeRig(loopbackRadio(), &bound);
@@ -311,27 +317,91 @@ TEST_F(NetworkRigTest, ThreeUnansweredPollsEndTheLinkAsLost) {
             clock.advance(2 * kSecond);
         }
         if (c.answer) {
-            ASSERT_TRUE(peer.write("FA00007000000;"));
+            ASSERT_TRUE(peer.write("FA00007000000;FB00007000000;FT0;MD2;MD$2;"));
             ASSERT_TRUE(eventually([&] { return check(silent.get()).hr == S_OK && frequencyOf(silent.get()).rcv == 7000; }));
         }
+        const platform::Nanos firstPoll = clock.now();
         for (int i = 0; i < c.pollsAfter; ++i) {
             if (i > 0) clock.advance(2 * kSecond);
             ASSERT_EQ(launch(silent.get()), 10);
         }
-        clock.advance(c.age);
+        clock.set(firstPoll + c.age);
+        if (c.byLaunch) launch(silent.get());
         EXPECT_EQ(check(silent.get()).hr, c.lost ? E_FAIL : S_OK);
         EXPECT_EQ(status(silent.get()).isError, c.lost ? 1 : 0);
         if (!c.lost) continue;
-        for (int i = 0; i < 10; ++i) silent->ClearRIT();
+        // Ten refused texts in a row renew the link; the Launch's poll was one.
+        for (int i = c.byLaunch ? 1 : 0; i < 10; ++i) silent->ClearRIT();
         ASSERT_TRUE(peer.accept());
+        clock.advance(2 * kSecond);
         EXPECT_EQ(launch(silent.get()), 10);
         EXPECT_EQ(peer.read(16), "FA;FB;FT;MD;MD$;");
         EXPECT_EQ(check(silent.get()).hr, S_OK);
     }
     const auto lines = logLines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered"; }),
-              2);
+                            [](const std::string& line) { return line.substr(10) == "link lost: 3 polls unanswered for 6 s"; }),
+              3);
+}
+
+// A Set's confirmation that arrived just before its link was lost belongs
+// to that link: it is taken in before the new link's first text, so that it
+// cannot let the answers the radio queued before a Set on the new link
+// through ahead of that Set's own confirmation. Driven by the logger double
+// on the rig's clock.
+TEST_F(NetworkRigTest, AConfirmationFromTheOldLinkNeverClosesASetOnTheNewOne) {
+    using coretest::kMillisecond;
+    using coretest::kSecond;
+    loggerdouble::ManualTime time(clock.clock(), [this](platform::Nanos t) { clock.set(t); }, kMillisecond);
+    loggerdouble::LoggerDouble logger(rig.get(), loggerdouble::kRows[1], time);
+    K4Ip::RigClientImpl& client = RigNetworkTestAccess::client(*static_cast<CQbRig*>(rig.get()));
+
+    ASSERT_EQ(logger.set(14074.0, 14074.0, 2, 0), S_OK);
+    EXPECT_EQ(peer.read(25), "FA00014074000;MD2;FT0;KS;");
+    ASSERT_TRUE(peer.write("KS020;"));
+    ASSERT_TRUE(eventually([&] { return client.hasReceived(); }));
+    peer.closeConnection();
+    ASSERT_TRUE(eventually([&] { return status(rig.get()).isError == 1; }));
+    logger.runFor(2500 * kMillisecond);  // the first Set is forgotten; its confirmation waits unread
+    ASSERT_FALSE(logger.inRun());
+
+    for (int i = 0; i < 10 && status(rig.get()).isError == 1; ++i) logger.clearRit();
+    ASSERT_TRUE(peer.accept());
+    // No Check comes between the renewal and the new link's first poll; the
+    // Set goes out right after that poll.
+    std::string poll;
+    for (int i = 0; i < 400 && poll.size() < 16; ++i) {
+        logger.runFor(5 * kMillisecond);
+        poll += peer.read(16 - poll.size(), std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(poll, "FA;FB;FT;MD;MD$;");
+    ASSERT_TRUE(logger.inRun());
+    ASSERT_EQ(logger.set(21000.0, 21000.0, 2, 0), S_OK);
+    EXPECT_EQ(peer.read(25), "FA00021000000;MD2;FT0;KS;");
+    ASSERT_TRUE(peer.write("FA00003500000;FB00003500000;FT0;MD1;MD$1;KS020;"));
+    ASSERT_TRUE(eventually([&] { return client.hasReceived(); }));
+    logger.runFor(300 * kMillisecond);
+    ASSERT_TRUE(logger.lastShown());
+    EXPECT_DOUBLE_EQ(logger.lastShown()->rcvKHz, 21000.0) << "the answers queued before the Set were applied";
+    EXPECT_EQ(logger.lastShown()->mode, 2);
+}
+
+// An exception that ended the link's connection is logged by the rig when
+// it next looks at the link.
+TEST_F(NetworkRigTest, AnExceptionThatEndedTheLinkIsLogged) {
+    using coretest::kSecond;
+    K4Ip::RigClientImpl& client = RigNetworkTestAccess::client(*static_cast<CQbRig*>(rig.get()));
+    K4Ip::RigClientTestAccess::setEndingProbe(client, [](K4Ip::RigClientImpl::EndingStep step) {
+        if (step == K4Ip::RigClientImpl::EndingStep::RunLoopEnded) throw std::runtime_error("socket trouble");
+    });
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(launch(rig.get()), 10);
+        clock.advance(2 * kSecond);
+    }
+    EXPECT_EQ(check(rig.get()).hr, E_FAIL);
+    EXPECT_EQ(check(rig.get()).hr, E_FAIL);
+    const auto lines = logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "  3     0 link exception \"socket trouble\""), 1);
 }
 
 TEST_F(NetworkRigTest, RefusedSendIsStillLogged) {
@@ -355,8 +425,10 @@ TEST_F(NetworkRigTest, PutCommPortIgnoresItsArguments) {
 }
 
 // The unkey the logger sends just before it lets the rig go still reaches
-// the radio; then the link is closed.
+// a radio that reads (it has just answered); then the link is closed.
 TEST_F(NetworkRigTest, ReleasingTheRigWritesItsLastCommandThenClosesTheLink) {
+    ASSERT_TRUE(peer.write("FT0;"));
+    ASSERT_TRUE(eventually([&] { return check(rig.get()).time == 10; }));
     LONG time = 0;
     ASSERT_EQ(rig->Xmit(0, &time), S_OK);
     rig.reset();

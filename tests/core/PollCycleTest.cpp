@@ -80,6 +80,7 @@ TEST_F(PollCycleTest, AnswersSplitAcrossReadsAreJoined) {
     launch(rig.get());
     EXPECT_EQ(receive("FA0001").time, 10);
     EXPECT_EQ(receive("4074000;FB").time, 10);
+    EXPECT_EQ(receive("00007012500;FT0;MD2;MD$2;").time, 10);
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
 }
 
@@ -108,9 +109,12 @@ TEST_F(PollCycleTest, ClockBeforeThePollCountsAsWithinTheWait) {
     EXPECT_EQ(check(rig.get()).time, 10);
 }
 
-TEST_F(PollCycleTest, AnyAnswerEndsTheFirstAnswerWait) {
-    launch(rig.get());
-    EXPECT_EQ(receive("FT0;").time, 10);
+// Answers that arrive while no poll is pending apply at once, and end the
+// first-answer wait of none.
+TEST_F(PollCycleTest, AnswersOutsideAPollApplyAtOnce) {
+    EXPECT_EQ(receive("FA00007010000;").time, 10);
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7010.0);
+    clock.advance(kSecond);
     EXPECT_EQ(check(rig.get()).time, -1);
 }
 
@@ -124,12 +128,17 @@ TEST_F(PollCycleTest, UnansweredPollBlocksLaunchForTwoSecondsExactly) {
     EXPECT_EQ(polls(), 2u);
 }
 
+// Once its answer has begun, a poll keeps the host checking (Launch sends
+// nothing) until its "MD$" or its time-out.
 TEST_F(PollCycleTest, PollWithoutItsLastAnswerStaysPending) {
     launch(rig.get());
     receive("FA00014074000;FB00007012500;FT0;MD2;");
-    clock.advance(1900 * kMillisecond);
-    EXPECT_EQ(launch(rig.get()), -1);
+    clock.advance(2 * kSecond - 1);
+    EXPECT_EQ(check(rig.get()).time, 10);
+    EXPECT_EQ(launch(rig.get()), 10);
     EXPECT_EQ(polls(), 1u);
+    clock.advance(1);
+    EXPECT_EQ(check(rig.get()).time, -1);
 }
 
 TEST_F(PollCycleTest, GrowingPartialAnswerKeepsCheckGoing) {
@@ -159,7 +168,6 @@ TEST_F(PollCycleTest, LongRunWithoutSemicolonIsCutToTheNewest2048Bytes) {
 }
 
 TEST_F(PollCycleTest, CheckWithoutPortFailsAndChangesNothing) {
-    launch(rig.get());
     receive("FA0001");
     ASSERT_EQ(rig->PutCommPort(nullptr, 0), S_OK);
     const coretest::CheckResult result = check(rig.get());

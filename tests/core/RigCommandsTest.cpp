@@ -18,6 +18,7 @@ using coretest::kSecond;
 using coretest::launch;
 
 constexpr const char* kPoll = "FA;FB;FT;MD;MD$;";
+constexpr const char* kAnswers = "FA00007000000;FB00007000000;FT0;MD2;MD$2;";
 constexpr platform::Nanos kSetTimeout = 1500 * coretest::kMillisecond;
 
 class RigCommandsTest : public coretest::SerialRigFixture {
@@ -84,6 +85,20 @@ TEST_F(RigCommandsTest, AnswersQueuedBeforeTheSetAreSkipped) {
     EXPECT_EQ(f.mode, 2);
 }
 
+// A Set takes what the pending poll has brought first: answers held from
+// before it never overwrite its values later, when the poll ends.
+TEST_F(RigCommandsTest, ASetTakesTheHeldAnswersFirst) {
+    launch(rig.get());
+    receive("FA00007003000;FB00007005000;FT0;MD3;");
+    set(14074.0, 14074.0, 2, 0, 0);
+    clock.advance(2 * coretest::kSecond);
+    launch(rig.get());
+    receive("");
+    const coretest::Frequency f = frequencyOf(rig.get());
+    EXPECT_DOUBLE_EQ(f.rcv, 14074.0);
+    EXPECT_EQ(f.mode, 2);
+}
+
 TEST_F(RigCommandsTest, EverySetWaitsForItsOwnConfirmation) {
     set(14074.0, 14074.0, 2, 0, 0);
     set(14075.0, 14075.0, 2, 0, 0);
@@ -100,7 +115,7 @@ TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
     clock.advance(kSetTimeout);
     launch(rig.get());
     set(14075.0, 14075.0, 2, 0, 0);
-    receive("KS;FA00007000000;");
+    receive(std::string("KS;") + kAnswers);
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
@@ -122,7 +137,7 @@ TEST_F(RigCommandsTest, LaunchForgetsTheSetAfterOnePointFiveSecondsExactly) {
     clock.advance(kSetTimeout);
     EXPECT_EQ(launch(rig.get()), 10);
     EXPECT_EQ(lastText(), kPoll);
-    receive("FA00007000000;");
+    receive(kAnswers);
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 

@@ -1,6 +1,8 @@
 // The list of answering radios: one record per id, ordered by the id's
 // unsigned bytes, capped so that the radio chooser can number every entry,
-// and every datagram logged, with the reason when it is not listed.
+// and every datagram logged, with the reason when it is not listed, a move
+// when a listed id answers from another address, and no more than 200
+// entries per run for answers that are ignored or repeat a listed id.
 #include <gtest/gtest.h>
 
 #include "core/TempLogFolder.h"
@@ -92,6 +94,7 @@ TEST_F(Records, ListsNoMoreRadiosThanTheChooserCanNumber) {
     log.reset();
     EXPECT_EQ(entries(folder), (std::vector<std::string>{
                                    "Discovery Response 10.0.0.5 \"k4:renamed:i:100000\"",
+                                   "Discovery id \"100000\" moved from 192.168.1.20 to 10.0.0.5",
                                    "Discovery Response 10.0.0.5 ignored (list full) \"k4:new:i:999999\""}));
 }
 
@@ -115,6 +118,55 @@ TEST_F(Records, EveryDatagramIsLoggedWithItsSenderAndWhyItIsIgnored) {
     discovery.reset();
     log.reset();
     EXPECT_EQ(entries(folder), expected);
+}
+
+// Only the address counts: the link connects to it, not to the answer's port.
+TEST_F(Records, AListedIdAnsweringFromAnotherAddressIsLoggedAsMoved) {
+    coretest::TempLogFolder folder;
+    log->openInFolder(folder.path());
+    const std::string odd = "q\"\\\x7f\r";
+    const std::pair<std::string, ip::udp::endpoint> answers[] = {
+        {"k4:a:i:K4A", endpoint("10.0.0.1")},        {"k4:a:i:K4A", endpoint("10.0.0.1", 9200)},
+        {"k4:b:i:K4A", endpoint("10.0.0.7")},        {"k4:c:i:" + odd, endpoint("10.0.0.1")},
+        {"k4:c:i:" + odd, endpoint("10.0.0.2")},
+    };
+    for (const auto& [text, from] : answers) answer(text, from);
+    discovery.reset();
+    log.reset();
+    const auto logged = entries(folder);
+    ASSERT_EQ(logged.size(), 7u);
+    EXPECT_EQ(logged[1], "Discovery Response 10.0.0.1 \"k4:a:i:K4A\"");
+    EXPECT_EQ(logged[3], "Discovery id \"K4A\" moved from 10.0.0.1 to 10.0.0.7");
+    EXPECT_EQ(logged[6], "Discovery id \"q\\x22\\x5c\\x7f\\x0d\" moved from 10.0.0.1 to 10.0.0.2");
+}
+
+// However many answers a device sends, a run writes at most 200 entries for
+// answers that are ignored or repeat a listed id (a move writes two); the
+// first answer of every radio is always written, and the end of the run says
+// how many answers were left out.
+TEST_F(Records, ARunLogsAtMost200EntriesOfIgnoredAndRepeatedAnswers) {
+    coretest::TempLogFolder folder;
+    log->openInFolder(folder.path());
+    answer("k4:a:i:A", endpoint("10.0.0.1"));
+    for (int i = 0; i < 199; ++i) answer("hello", endpoint("10.0.0.1"));
+    answer("k4:a:i:A", endpoint("10.0.0.2"));
+    answer("hello", endpoint("10.0.0.1"));
+    answer("k4:b:i:B", endpoint("10.0.0.1"));
+    EXPECT_EQ(discovery->discovered().front().from().address().to_string(), "10.0.0.2")
+        << "an answer left out of the log still counts";
+    discovery->stop();
+    answer("k4:a:i:A", endpoint("10.0.0.3"));
+    discovery.reset();
+    log.reset();
+    const auto logged = entries(folder);
+    ASSERT_EQ(logged.size(), 204u);
+    EXPECT_EQ(logged[0], "Discovery Response 10.0.0.1 \"k4:a:i:A\"");
+    EXPECT_EQ(logged[199], "Discovery Response 10.0.0.1 ignored (too few fields) \"hello\"");
+    EXPECT_EQ(logged[200], "Discovery Response 10.0.0.1 \"k4:b:i:B\"");
+    EXPECT_EQ(logged[201], "Discovery left 2 answers out of the log: ignored or repeating a listed id, past 200 "
+                           "entries in this run");
+    EXPECT_EQ(logged[202], "Discovery Response 10.0.0.3 \"k4:a:i:A\"") << "a new run";
+    EXPECT_EQ(logged[203], "Discovery id \"A\" moved from 10.0.0.2 to 10.0.0.3");
 }
 
 TEST_F(Records, NoLogTrailOrAClosedOneIsFine) {

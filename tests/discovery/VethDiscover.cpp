@@ -1,8 +1,11 @@
 // The near side of the veth discovery test: runs one discovery with the port
-// given (and optionally remote addresses) and prints every radio it lists.
-// Exits 0 when exactly one radio with the expected id answered from the
-// expected address. veth_discovery_test.sh runs it in its own namespaces.
+// given (and optionally remote addresses) and prints every radio it lists and
+// its log's entries. Exits 0 when exactly one radio with the expected id is
+// listed at the expected address. veth_discovery_test.sh runs it in its own
+// namespaces.
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -25,7 +28,12 @@ int main(int argc, char** argv) {
     ini.set("ELECRAFT_K4_PORTNUMBER", argv[1]);
     ini.set("ELECRAFT_K4_IP_ADDRESSES", argc > 4 ? argv[4] : "");
 
-    K4Ip::Discovery discovery(std::shared_ptr<LogTrail>{});
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const auto logFolder = std::filesystem::temp_directory_path() / ("qbox-veth-log-" + std::to_string(stamp));
+    std::filesystem::create_directories(logFolder);
+    auto log = std::make_shared<LogTrail>();
+    log->openInFolder(logFolder.string());
+    K4Ip::Discovery discovery(log);
     if (!discovery.start()) {
         std::cerr << "veth_discover: start failed\n";
         return 1;
@@ -39,6 +47,12 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     radios = discovery.discovered();
     discovery.stop();
+    discovery = K4Ip::Discovery();
+    log.reset();
+    std::ifstream logFile(logFolder / "k4logio.log");
+    for (std::string line; std::getline(logFile, line);) std::cout << "log: " << line << "\n";
+    logFile.close();
+    std::filesystem::remove_all(logFolder);
     ini.erase("ELECRAFT_K4_PORTNUMBER");
     ini.erase("ELECRAFT_K4_IP_ADDRESSES");
 

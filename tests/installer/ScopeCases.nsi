@@ -1,9 +1,13 @@
 ; Drives the setup program's scope and elevation decisions
 ; (installer/Scope.nsh) with the rows of a table, for the cases Wine cannot
-; show: a run that is not elevated, a standard account, a prompt. Each input
-; line holds eight fields, "-" for empty:
-;   want machine-version user-version downgrade interactive elevated relaunched quiet
-; and gives the output line "scope verdict" ("-" for no scope).
+; show: a run that is not elevated, a standard account, a prompt, the scope
+; page and the move of a per-user installation. Each input line holds ten
+; fields, "-" for empty:
+;   want machine-version user-version downgrade interactive elevated relaunched
+;   quiet wine choice
+; where choice is the scope page's answer ("all" or "user"), taken only when
+; the page is shown; it gives the output line "scope verdict move" ("-" for
+; no scope; move 1: the per-user installation is removed afterwards).
 ;   makensis -DVERSION=2.0.0.0 -DOUTFILE=scope_cases.exe ScopeCases.nsi
 ;   scope_cases.exe /S   reads cases.txt beside it, writes decisions.txt
 Unicode true
@@ -18,6 +22,7 @@ OutFile "${OUTFILE}"
 !define EXIT_NEEDS_ADMIN 5
 !define EXIT_DOWNGRADE 6
 !define EXIT_USAGE 9
+!define EXIT_WINE_CURRENT_USER 11
 !include "${__FILEDIR__}/../../installer/Scope.nsh"
 !insertmacro DefineDecideElevation ""
 
@@ -46,11 +51,17 @@ Section
     !insertmacro Field 6 $Elevated
     !insertmacro Field 7 $Relaunched
     !insertmacro Field 8 $QuietElevation
+    !insertmacro Field 9 $UnderWine
+    !insertmacro Field 10 $Choice
     Call DecideScope
+    ${If} $Scope == "ask"
+    ${AndIf} $Choice != ""
+      Call ScopeChosen
+    ${EndIf}
     ${If} $Scope == ""
       StrCpy $Scope "-"
     ${EndIf}
-    FileWrite $R2 "$Scope $Verdict$\r$\n"
+    FileWrite $R2 "$Scope $Verdict $MoveFromUser$\r$\n"
   ${Loop}
   FileClose $R2
   FileClose $R1

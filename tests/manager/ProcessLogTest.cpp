@@ -12,6 +12,8 @@
 #include "manager/ProcessState.h"
 #include "platform/Path.h"
 #include "support/TempIniFolder.h"
+#include "platform/IniHome.h"
+#include "platform/Profile.h"
 #include "platform/TestFolder.h"
 
 using managertest::chooserOf;
@@ -101,6 +103,54 @@ TEST(ProcessLogTest, ManagersShareOneFileAndRigsAreNumberedInCreationOrder) {
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.find("exception stopped at the boundary") == 10; }),
               1);
+}
+
+// A choice the settings file refuses (a folder stands where the file should
+// be) still binds its rig, and the chooser's log entry names the slot's key
+// and the system's error.
+TEST(ProcessLogTest, AChoiceTheSettingsFileRefusesIsLogged) {
+    IniHome ini;
+    TestFolder logs;
+    const auto set = [](const char* key, const std::string& value) {
+        WritePrivateProfileStringA("RIGS", key, value.c_str(), "quillbox.ini");
+    };
+    set("LogFileFolder", logs.path());
+    k4sim::RadioOptions radio;
+    radio.port = 0;
+    k4sim::SimOptions options;
+    options.radios = {radio};
+    options.bindAddress = "127.0.0.1";
+    options.discoveryPort = 0;
+    k4sim::Simulator sim(options);
+    sim.start();
+    set("ELECRAFT_K4_PORTNUMBER", std::to_string(sim.discoveryPort()));
+
+    auto manager = createManager();
+    auto chooser = chooserOf(manager.get());
+    SHORT count = 0;
+    ASSERT_EQ(chooser->GetNumChoices(0, 0, &count), S_OK);
+    ASSERT_EQ(count, 2);
+    com::ComPtr<IQbRig> rig;
+    {
+        const auto blocked = ini.block();
+        EXPECT_EQ(chooser->GetRigObject(0, 1, 2, rig.receive()), S_OK);
+    }
+    EXPECT_TRUE(rig);
+    rig.reset();
+    chooser.reset();
+    manager.reset();
+    process::releaseLogTrail();
+
+    const auto text = logs.read("k4logio.log");
+    ASSERT_TRUE(text);
+    std::vector<std::string> unsaved;
+    for (const std::string& line : linesOf(*text))
+        if (line.find(" not saved: ") != std::string::npos) unsaved.push_back(line);
+    ASSERT_EQ(unsaved.size(), 1u) << *text;
+    EXPECT_EQ(writerOf(unsaved[0]), 0);
+    const std::string prefix = "K4Slot3 not saved: ";
+    EXPECT_EQ(unsaved[0].substr(10, prefix.size()), prefix);
+    EXPECT_GT(unsaved[0].size(), 10 + prefix.size()) << "with the system's error";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -17,23 +19,7 @@
 #include "net/RigClientImpl.h"
 #include "support/Eventually.h"
 #include "support/LoopbackPeer.h"
-
-namespace K4Ip {
-
-// Reaches into the client for the tests that hold the end of a connection.
-struct RigClientTestAccess {
-    static void setEndingProbe(RigClientImpl& client, std::function<void(RigClientImpl::EndingStep)> probe) {
-        client.endingProbe = std::move(probe);
-    }
-    // Queues the completion of a read that brought these bytes, as when the
-    // system delivered them just as the connection's run loop ended.
-    static void queueReceived(RigClientImpl& client, const std::string& bytes) {
-        auto chunk = std::make_shared<std::vector<char>>(bytes.begin(), bytes.end());
-        boost::asio::post(client.ioContext, [&client, chunk] { client.storeReceived(chunk); });
-    }
-};
-
-}  // namespace K4Ip
+#include "support/RigClientTestAccess.h"
 
 namespace {
 
@@ -319,8 +305,9 @@ TEST(RigClientLink, ARadioThatNeverReadsFillsABoundedQueueAndLosesTheLink) {
 }
 
 // A link that stalls with texts queued (the radio stopped reading in the
-// middle of a long text): when it ends, what it never wrote is set aside,
-// once, and the next connection writes only what it is given itself.
+// middle of a long text): when it ends, what it never wrote whole (the text
+// being written first) is set aside, once, and the next connection writes
+// only what it is given itself.
 TEST_F(StalledLinkTest, TextsALinkNeverWroteAreSetAsideNotReplayed) {
     ASSERT_TRUE(client.send("TX;"));
     ASSERT_TRUE(client.send("UP;"));
@@ -328,7 +315,10 @@ TEST_F(StalledLinkTest, TextsALinkNeverWroteAreSetAsideNotReplayed) {
     ASSERT_TRUE(eventually([&] { return !client.isConnected(); }));
     EXPECT_FALSE(client.send("RX;"));
 
-    EXPECT_EQ(client.takeUnsent(), (std::vector<std::string>{"TX;", "UP;"}));
+    const std::vector<std::string> unsent = client.takeUnsent();
+    ASSERT_EQ(unsent.size(), 3u);
+    EXPECT_TRUE(unsent[0] == pattern(4 << 20)) << "the text being written";
+    EXPECT_EQ(std::vector<std::string>(unsent.begin() + 1, unsent.end()), (std::vector<std::string>{"TX;", "UP;"}));
     EXPECT_TRUE(client.takeUnsent().empty());
     client.reconnect();
     ASSERT_TRUE(radio.accept());
@@ -425,6 +415,40 @@ TEST_F(EndingConnectionTest, OnceTheLinkReadsDownEveryReceivedByteIsFetchable) {
     holdAt(Step::LinkDown, [this] { K4Ip::RigClientTestAccess::queueReceived(*client, "FA00014074000;FB0"); });
     ASSERT_FALSE(client->isConnected());
     EXPECT_EQ(received(), "FA00014074000;FB0");
+}
+
+// A link that is to end wakes its connection thread at once, whichever
+// side ends it: with a run slice of an hour, waiting the slice out would
+// hold the host (or the link's end) for that hour.
+TEST(RigClientLink, ALinkThatIsToEndDoesNotWaitOutItsRunSlice) {
+    for (const bool radioEndsIt : {false, true}) {
+        SCOPED_TRACE(radioEndsIt ? "the radio closes the link" : "the host gives the link up");
+        LoopbackPeer peer;
+        auto client = K4Ip::RigClientImpl::create();
+        K4Ip::RigClientTestAccess::setRunSlice(*client, std::chrono::hours(1));
+        client->connect(kLoopback, peer.port());
+        ASSERT_TRUE(client->isConnected());
+        ASSERT_TRUE(peer.accept());
+        if (radioEndsIt) peer.closeConnection();
+        else client->abandon();
+        EXPECT_TRUE(eventually([&] { return !client->isConnected(); }));
+        client->stop();
+    }
+}
+
+// An exception that ends a connection is kept, for the rig to log, once.
+TEST(RigClientLink, TheExceptionThatEndedAConnectionIsKeptOnce) {
+    LoopbackPeer peer;
+    auto client = K4Ip::RigClientImpl::create();
+    K4Ip::RigClientTestAccess::setEndingProbe(*client, [](K4Ip::RigClientImpl::EndingStep step) {
+        if (step == K4Ip::RigClientImpl::EndingStep::RunLoopEnded) throw std::runtime_error("socket trouble");
+    });
+    client->connect(kLoopback, peer.port());
+    ASSERT_TRUE(peer.accept());
+    client->abandon();
+    EXPECT_EQ(client->takeException(), std::optional<std::string>("socket trouble"));
+    EXPECT_EQ(client->takeException(), std::nullopt);
+    client->stop();
 }
 
 // The last copy of a handle stops its client: the radio sees the link

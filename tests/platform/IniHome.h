@@ -6,6 +6,7 @@
 // time).
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -29,6 +30,33 @@ public:
     // The file's bytes, or none when there is no such file.
     std::optional<std::string> read(const std::string& name = "quillbox.ini") const {
         return TestFolder::readFile(file(name));
+    }
+
+    // While it lives, the file is a folder of that name, which the
+    // private-profile functions can neither read nor write (not even for
+    // root, to whom a read-only file stays writable); then the file is back
+    // as it was.
+    class Blocked {
+    public:
+        explicit Blocked(std::filesystem::path path) : path_(std::move(path)), aside_(path_.string() + ".aside") {
+            std::error_code none;
+            std::filesystem::rename(path_, aside_, none);
+            std::filesystem::create_directory(path_);
+        }
+        ~Blocked() {
+            std::filesystem::remove(path_);
+            std::error_code none;
+            std::filesystem::rename(aside_, path_, none);
+        }
+        Blocked(const Blocked&) = delete;
+        Blocked& operator=(const Blocked&) = delete;
+
+    private:
+        std::filesystem::path path_;
+        std::filesystem::path aside_;
+    };
+    std::unique_ptr<Blocked> block(const std::string& name = "quillbox.ini") const {
+        return std::make_unique<Blocked>(file(name));
     }
 
 private:

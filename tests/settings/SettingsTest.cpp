@@ -145,7 +145,7 @@ TEST_F(Settings, ASavedChoiceIsKeptOnlyWhenItReadsBackAsWritten) {
         {std::string(64, 'r'), false}};
     for (const auto& [id, kept] : cases) {
         putRigs("K4Slot1=old\r\n");
-        settings::saveChoice(0, id);
+        EXPECT_EQ(settings::saveChoice(0, id), std::nullopt) << "[" << id << "]";
         EXPECT_EQ(settings::savedChoice(0), kept ? id : "") << "[" << id << "]";
     }
     ini_.put("quillbox.ini", "");
@@ -165,6 +165,20 @@ TEST_F(Settings, AnIdWithAControlByteIsNeverWrittenAndRemovesTheSlotsChoice) {
     }
     settings::saveChoice(0, "\xE4nne \x80");
     EXPECT_EQ(settings::savedChoice(0), "\xE4nne \x80") << "bytes above 0x7F are written";
+}
+
+// A folder where the file should be refuses every write, even for root: the
+// choice, and the removal that stands for an id that cannot be stored, give
+// the system's words and number.
+TEST_F(Settings, AChoiceTheFileRefusesGivesTheSystemsError) {
+    const auto blocked = ini_.block();
+    for (const std::string id : {"k4-7002", "x\r\n"}) {
+        const auto failure = settings::saveChoice(0, id);
+        ASSERT_TRUE(failure) << id;
+        EXPECT_NE(failure->rfind("error ", 0), 0u) << "the system's words come first: " << *failure;
+        EXPECT_NE(failure->find(" (error "), std::string::npos) << *failure;
+        EXPECT_EQ(failure->back(), ')') << *failure;
+    }
 }
 
 TEST_F(Settings, WritesKeepTheHostsOwnKeys) {

@@ -58,6 +58,11 @@ Radio keys (n is the radio's position, from 1):
                                   stall); cleared: those connections are reset
   drip-ms=N                       write the answers one byte at a time, N ms
                                   apart
+  pause-ms=N                      pause N ms inside every FB answer, after its
+                                  first five bytes (a delayed segment)
+  stall                           stop reading (what was read is answered)
+                                  but keep the connections; cleared: reading
+                                  resumes on the same connections
   stray=TEXT                      write TEXT (';' allowed: stray=?;) after
                                   every answer
   set-knob=HZ                     at each KS query (the end of a Set), first
@@ -153,6 +158,8 @@ const std::map<std::string, FaultSetter>& faultKeys() {
         {"drip-ms", [](Faults& f, auto& k, auto& v) { f.dripMs = count(k, v); }},
         {"stray", [](Faults& f, auto&, auto& v) { f.stray = unescape(v); }},
         {"set-knob", [](Faults& f, auto& k, auto& v) { f.setKnobHz = number(k, v, -1000000000, 1000000000); }},
+        {"pause-ms", [](Faults& f, auto& k, auto& v) { f.pauseMs = count(k, v); }},
+        {"stall", [](Faults& f, auto& k, auto& v) { f.stall = flag(k, v); }},
     };
     return keys;
 }

@@ -38,7 +38,18 @@ Reply Conversation::receive(const char* data, std::size_t size) {
     }
     reply.delay = std::chrono::milliseconds(faults.latencyMs);
     reply.close = hangingUp_;
+    if (link_ == Link::tcp && faults.pauseMs > 0) pauseInsideFrequencyB(reply, faults.pauseMs);
     return reply;
+}
+
+// The answers from the sixth byte of the first FB answer on wait for the
+// pause, as if their segment had been held up on the way.
+void Conversation::pauseInsideFrequencyB(Reply& reply, int pauseMs) {
+    const std::size_t answer = reply.bytes.find("FB");
+    if (answer == std::string::npos || answer + 5 >= reply.bytes.size()) return;
+    reply.paused = reply.bytes.substr(answer + 5);
+    reply.bytes.resize(answer + 5);
+    reply.pause = std::chrono::milliseconds(pauseMs);
 }
 
 }  // namespace k4sim

@@ -17,6 +17,8 @@ namespace k4sim {
 struct Reply {
     std::string bytes;  // answers, each between the garbage and the stray fault's bytes
     std::chrono::milliseconds delay{0};
+    std::string paused;  // the rest of the answers, sent `pause` after `bytes`
+    std::chrono::milliseconds pause{0};
     bool close = false;  // hang up once these bytes are written
 };
 
@@ -35,10 +37,14 @@ public:
     bool halfOpen() const { return link_ == Link::tcp && radio_->halfOpen(); }
     // The drip fault's milliseconds between bytes (TCP only; 0: off).
     int dripMs() const { return link_ == Link::tcp ? radio_->dripMs() : 0; }
+    // Whether the radio's stall fault stops this connection's reading (TCP only).
+    bool stalled() const { return link_ == Link::tcp && radio_->stalled(); }
     // The connection has closed; also done by the destructor. Idempotent.
     void end();
 
 private:
+    static void pauseInsideFrequencyB(Reply& reply, int pauseMs);
+
     const std::shared_ptr<Radio> radio_;
     const Link link_;
     const int connection_;

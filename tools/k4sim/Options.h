@@ -33,6 +33,13 @@ struct Faults {
     std::string stray;    // bytes (";" allowed, "?;" say) written after every answer
     int64_t setKnobHz = 0;  // at each KS query (a set's confirmation), first move VFO A this many
                             // hertz, as an operator turning the knob while a Set is under way
+    // TCP: pause this many ms inside every answer to FB, after its first five
+    // bytes, as a delayed segment would (0: off).
+    int pauseMs = 0;
+    // TCP: stop reading (what was read is still answered) but keep the
+    // connections; when cleared, reading resumes on the same connections, so
+    // that what the other side wrote meanwhile is then carried out.
+    bool stall = false;
 };
 
 // The two shapes of a discovery answer.

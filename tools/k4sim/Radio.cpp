@@ -62,6 +62,11 @@ bool Radio::halfOpen() const {
     return faults_.halfOpen;
 }
 
+bool Radio::stalled() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_.stall;
+}
+
 int Radio::dripMs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return faults_.dripMs;
@@ -172,6 +177,12 @@ void Radio::recordReceived(int connection, const char* data, std::size_t size) {
 void Radio::recordSent(std::size_t size) {
     std::lock_guard<std::mutex> lock(mutex_);
     links_.sent += size;
+    lastSent_ = std::chrono::steady_clock::now();
+}
+
+std::chrono::steady_clock::time_point Radio::lastSentAt() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastSent_;
 }
 
 std::string Radio::execute(int connection, const std::string& command) {

@@ -100,6 +100,7 @@ public:
     Faults faults() const;
     void setFaults(const Faults& faults);
     bool halfOpen() const;
+    bool stalled() const;
     int dripMs() const;
 
     // The record; empty when the simulator keeps no record in memory.
@@ -109,6 +110,8 @@ public:
     std::size_t connectionCount() const;        // connections opened so far
     std::size_t rejectedCount() const;          // commands answered "?;" so far
     LinkCounts linkCounts() const;
+    // When the radio last wrote a byte on any connection (its start, before the first).
+    std::chrono::steady_clock::time_point lastSentAt() const;
     void clearRecord();
     // Wait until this many bytes (commands) were received in all since the
     // start or the last clearRecord; false on time-out.
@@ -152,6 +155,7 @@ private:
     LinkCounts links_;
     std::size_t rejectedCount_ = 0;
     const std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastSent_ = made_;
     std::deque<HistoryEntry> history_;
     uint64_t lastSeq_ = 0;
     int churnRound_ = 0;  // simulator's thread only

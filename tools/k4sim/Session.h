@@ -6,17 +6,21 @@
 // milliseconds apart. While the radio's half-open fault is on, a TCP session neither reads nor
 // writes (the read pending when the fault began loses its bytes) and looks
 // every 50 ms whether the fault is over; then it resets the connection.
+// Under the stall fault it stops reading, keeps the bytes of the read that
+// found the fault, and looks every 50 ms whether it is over; then it takes
+// them and reads on, on the same connection.
 //
 // Concurrency: everything runs on the simulator's thread, which runs every
 // handler; each pending operation holds a shared reference to the session.
-// Exactly one read, one write, one timer wait and one hold watch are
-// outstanding at most.
+// Exactly one read, one write, one timer wait, one hold watch and one stall
+// watch are outstanding at most.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -42,6 +46,7 @@ public:
         : stream_(std::move(stream)),
           timer_(stream_.get_executor()),
           holdTimer_(stream_.get_executor()),
+          stallTimer_(stream_.get_executor()),
           conversation_(std::move(radio), link, peer) {}
 
     void start() {
@@ -63,6 +68,7 @@ public:
         boost::system::error_code ignored;
         timer_.cancel();
         holdTimer_.cancel();
+        stallTimer_.cancel();
         stream_.close(ignored);
         conversation_.end();
     }
@@ -80,13 +86,41 @@ private:
         if (closed_) return;
         if (error) return close();
         if (holding()) return;
-        Reply reply = conversation_.receive(readBuffer_.data(), size);
-        replies_.push(Clock::now(), reply.delay, std::move(reply.bytes));
+        if (conversation_.stalled()) {
+            stalledBytes_.assign(readBuffer_.data(), size);
+            return watchStall();
+        }
+        take(readBuffer_.data(), size);
+    }
+
+    // Lets the conversation answer the bytes read and reads on, unless it
+    // hangs up.
+    void take(const char* data, std::size_t size) {
+        Reply reply = conversation_.receive(data, size);
+        const Clock::time_point now = Clock::now();
+        replies_.push(now, reply.delay, std::move(reply.bytes));
+        replies_.push(now, reply.delay + reply.pause, std::move(reply.paused));
         if (reply.close)
             hangUp_ = true;
         else
             startRead();
         pump();
+    }
+
+    // While the stall fault lasts, the bytes of the read that found it wait
+    // here and nothing more is read; afterwards they are taken as read now.
+    void watchStall() {
+        stallTimer_.expires_after(std::chrono::milliseconds(50));
+        stallTimer_.async_wait([self = this->shared_from_this()](const boost::system::error_code& error) {
+            if (!error) self->onStallWatch();
+        });
+    }
+
+    void onStallWatch() {
+        if (closed_) return;
+        if (conversation_.stalled()) return watchStall();
+        const std::string bytes = std::exchange(stalledBytes_, std::string());
+        take(bytes.data(), bytes.size());
     }
 
     // Writes the answers that are due (a byte at a time while dripping),
@@ -163,9 +197,11 @@ private:
     Stream stream_;
     boost::asio::steady_timer timer_;
     boost::asio::steady_timer holdTimer_;
+    boost::asio::steady_timer stallTimer_;
     Conversation conversation_;
     ReplyQueue replies_;
     std::array<char, 256> readBuffer_{};
+    std::string stalledBytes_;  // read when the stall fault began
     std::string unsent_;    // due, not yet written
     std::string outgoing_;  // being written
     Clock::time_point nextByteAt_{};

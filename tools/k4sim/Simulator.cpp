@@ -146,6 +146,13 @@ void Simulator::reboot(std::size_t index, std::chrono::milliseconds down) {
     onSimulatorThread([&] { listener->reboot(down); });
 }
 
+uint64_t Simulator::turnKnob(std::size_t index, const KnobTurn& turn) {
+    Radio& turned = *radios_.at(index);
+    uint64_t seq = 0;
+    onSimulatorThread([&] { seq = turned.turnKnob(turn); });
+    return seq;
+}
+
 std::size_t Simulator::injectAll(std::size_t index, const std::string& bytes) {
     auto& listener = listeners_.at(index);
     std::size_t connections = 0;

@@ -65,6 +65,10 @@ public:
     // Hang up, refuse connections for `down`, then accept again; the
     // radio's state is kept.
     void reboot(std::size_t index, std::chrono::milliseconds down);
+    // Radio::turnKnob on the simulator's thread, so that the turn falls
+    // between two batches of answers, never inside one; returns the number
+    // of the whole state it made.
+    uint64_t turnKnob(std::size_t index, const KnobTurn& turn);
     // Send bytes unasked on every open TCP connection of the radio; returns
     // how many connections they went to.
     std::size_t injectAll(std::size_t index, const std::string& bytes);

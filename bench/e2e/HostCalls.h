@@ -1,0 +1,33 @@
+// How long the driver holds the host's thread: a rig driven by the logger
+// double (a 250 ms timer, Checks as the hints ask, the operator's Sets,
+// steps, keying and RIT clears) while its radio goes through one fault after
+// another. Every call is timed; a call during which the link was renewed
+// (the radio saw a new connection) is counted apart, as renewals may take up
+// to one second by design.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "com/Interfaces.h"
+#include "k4sim/Simulator.h"
+#include "tools/loggerdouble/LoggerDouble.h"
+
+namespace e2e {
+
+struct MethodCalls {
+    long calls = 0;
+    long renewals = 0;
+    double longestMs = 0;           // of every call
+    double longestOtherMs = 0;      // of the calls that renewed no link
+    long otherOver5Ms = 0;
+};
+
+using HostCallFigures = std::array<MethodCalls, static_cast<std::size_t>(loggerdouble::Method::Count)>;
+
+// Runs every fault once for `faultSeconds`, each followed by as long again
+// without it.
+HostCallFigures timeHostCallsUnderFaults(IQbRig* rig, k4sim::Simulator& simulator, std::size_t radio,
+                                         double faultSeconds);
+
+}  // namespace e2e
