@@ -78,7 +78,8 @@ std::string holderSection(const DriverHolders& holders) {
 std::string discoveredRadios(RadioFinder& finder) {
     std::string text = heading("radios found by discovery (qbhost's own run), numbered as qbhost list shows them");
     const std::vector<K4Ip::Discovered> radios = finder.radios();
-    const std::vector<std::string> names = chooser::radioNames(radios);
+    // The names a fresh list gives them, as qbhost list shows them.
+    const std::vector<std::string> names = chooser::RadioNames().join(radios);
     if (radios.empty()) text += "none\n";
     for (size_t i = 0; i < radios.size(); ++i)
         text += std::to_string(i + 1) + "  " + utf8FromAnsi(names[i]) + ", id " + utf8FromAnsi(radios[i].id()) +
