@@ -76,12 +76,6 @@ void CQbRigBase::sendPoll(LONG* pTime) {
     noteQuerySent(sent, pollTime_);
 }
 
-void CQbRigBase::noteQuerySent(bool sent, platform::Nanos at) {
-    if (!sent) return;
-    ++linkQueries_;
-    rigtiming::notePollSent(silence_, at);
-}
-
 HRESULT CQbRigBase::Check(LONG* pTime) {
     *pTime = kNothingExpected;
     return com::guard([&] { return collectReceivedBytes() ? drainResponses(pTime) : E_FAIL; });
@@ -185,11 +179,6 @@ void CQbRigBase::processResponse(const std::string& response, std::shared_ptr<K4
     if (applyResponse(*state, answer) == ParseResult::Malformed) logText("malformed", answer);
 }
 
-void CQbRigBase::noteRadioAnswer(const std::string& answer) {
-    if (isPollEnd(answer)) pollAnswered_ = true;
-    if (isPollEnd(answer) || isSetConfirmation(answer)) ++linkAnswers_;
-}
-
 // An answer is tried on a copy of the state, so that a malformed one is
 // logged as it arrives and never held.
 void CQbRigBase::holdPollAnswer(const std::string& answer, K4State& state) {
@@ -219,56 +208,6 @@ void CQbRigBase::resolveHeldPoll() {
 
 bool CQbRigBase::answerUnderway(platform::Nanos now) const {
     return pollPending_ && answerBegun_ && !rigtiming::hasElapsed(now, pollTime_, rigtiming::kPollTimeout);
-}
-
-void CQbRigBase::acceptReceived(const std::vector<char>& bytes) {
-    if (bytes.empty()) return;
-    rigtiming::noteByteReceived(silence_);
-    anyByte_ = true;
-    lastByte_ = clock_();
-    if (pollPending_) answerBegun_ = true;
-    if (logging()) log_->writeBytes(instanceNumber_, "Check", bytes);
-    rxBuffer_.append(bytes.data(), bytes.size());
-}
-
-bool CQbRigBase::radioHasGoneSilent() {
-    if (radioBytesWaiting()) {
-        rigtiming::noteByteReceived(silence_);
-        return false;
-    }
-    return rigtiming::radioIsSilent(silence_, clock_());
-}
-
-bool CQbRigBase::radioIsReading() {
-    const platform::Nanos now = clock_();
-    if (radioBytesWaiting()) {
-        anyByte_ = true;
-        lastByte_ = now;
-    }
-    return rigtiming::radioIsReading({anyByte_, lastByte_, !pollAnswered_, pollTime_}, now);
-}
-
-void CQbRigBase::finishLink() {
-    takeInResponses();
-    const std::string dropped = rxBuffer_.dropUnfinished();
-    if (!dropped.empty()) logText("dropped", dropped);
-    if (pollPending_) {
-        pollPending_ = false;
-        resolveHeldPoll();
-    }
-    if (setInProgress_ != 0) {
-        const uint32_t cleared = static_cast<uint32_t>(setInProgress_);
-        if (logging())
-            log_->writeDetails(instanceNumber_, "Link renewed setInProgress cleared",
-                               [cleared] { return "setInProgress=" + std::to_string(cleared); });
-        setInProgress_ = 0;
-    }
-}
-
-void CQbRigBase::startNewLink() {
-    silence_ = rigtiming::SilenceWatch{};
-    linkQueries_ = 0;
-    linkAnswers_ = 0;
 }
 
 void CQbRigBase::logText(const char* message, const std::string& text) {

@@ -19,16 +19,16 @@ step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 . "$ROOT/tools/logged.sh"
 
 build() {
-  step "building the driver (Windows, i686) and the simulator (Linux)"
+  step "building the driver (Windows, i686) and the simulator (Linux): some minutes the first time"
   mkdir -p "$BUILD"
-  logged "configuring the Windows build" "$BUILD/demo-windows.configure.log" \
+  logged_progress "configuring the Windows build" "$BUILD/demo-windows.configure.log" \
     cmake -S "$ROOT" -B "$BUILD/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake \
     -DCMAKE_BUILD_TYPE=Release -DQBOX_BENCH=OFF
-  logged "building the driver and qbhost" "$BUILD/demo-windows.build.log" \
+  logged_progress "building the driver and qbhost" "$BUILD/demo-windows.build.log" \
     ninja -C "$BUILD/windows" QboxK4Driver qbhost
-  logged "configuring the Linux build" "$BUILD/demo-native.configure.log" \
+  logged_progress "configuring the Linux build" "$BUILD/demo-native.configure.log" \
     cmake -S "$ROOT" -B "$BUILD/native-release" -G Ninja -DCMAKE_BUILD_TYPE=Release
-  logged "building the simulator" "$BUILD/demo-native.build.log" ninja -C "$BUILD/native-release" k4sim
+  logged_progress "building the simulator" "$BUILD/demo-native.build.log" ninja -C "$BUILD/native-release" k4sim
 }
 
 # Everything below runs inside the private network namespace.
@@ -48,7 +48,7 @@ run_inside() {
   # request to dump its state.
   stop_all() { WINEPREFIX="$QBOX_WINEPREFIX" wineserver -k 2>/dev/null; kill $sim 2>/dev/null; wait $sim 2>/dev/null || true; }
   trap stop_all EXIT
-  for _ in $(seq 50); do grep -q "k4sim ready" "$DEMO/k4sim.log" && break; sleep 0.1; done
+  for _ in $(seq 50); do grep -q "k4sim ready" "$DEMO/k4sim.log" 2>/dev/null && break; sleep 0.1; done
   sed 's/^/   /' "$DEMO/k4sim.log"
 
   step "registering QboxK4Driver.dll in a fresh Wine prefix (regsvr32)"
@@ -62,11 +62,14 @@ run_inside() {
     run_network
   fi
 
-  step "the driver's log file"
+  step "the driver's log file of the last qbhost run"
   log="$QBOX_WINEPREFIX/drive_c/k4logio.log"
-  echo "   C:\\k4logio.log in the Wine prefix: $log"
+  echo "   Each qbhost run loads the driver, which starts C:\\k4logio.log afresh; qbhost first moved the"
+  echo "   log before it aside, to C:\\k4logio-<date>-<time>.log (the five newest stay)."
+  echo "   In the Wine prefix: $log, the start of the last run's:"
   head -n 12 "$log" | sed 's/^/   /'
   echo "   ..."
+  echo "   the copies: $(cd "$QBOX_WINEPREFIX/drive_c" && ls k4logio-*.log | tr '\n' ' ')"
 }
 
 run_network() {
@@ -85,8 +88,17 @@ run_network() {
   step "qbhost poll --slot 1 --choice 3: K4-Quiet takes the TCP link but never answers"
   qbhost poll --slot 1 --choice 3 2>&1 | sed 's/^/   /'
 
-  step "what K4-Alpha received"
-  tr ';' '\n' <"$DEMO/k4sim-received.txt" | grep -v '^$' | sort | uniq -c | sort -rn | head -n 8 | sed 's/^/   /'
+  step "what K4-Alpha received: polls, and the set commands in order"
+  received_by_alpha
+}
+
+# The radio's record: how many polls, then every other command in order, one
+# Set (ended by KS) a line.
+received_by_alpha() {
+  commands=$(tr ';' '\n' <"$DEMO/k4sim-received.txt" | grep -v '^$')
+  echo "   $(printf '%s\n' "$commands" | grep -cx 'MD\$') polls (FA;FB;FT;MD;MD$;), and these commands:"
+  printf '%s\n' "$commands" | grep -vxE 'FA|FB|FT|MD|MD\$' | tr '\n' ';' | sed 's/KS;/KS;\n/g' | grep -v '^$' |
+    sed 's/^/   /'
 }
 
 run_serial() {

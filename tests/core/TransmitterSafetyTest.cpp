@@ -72,9 +72,13 @@ TEST_F(TransmitterSafetyTest, AnUnkeyTheRadioMayNotHaveHadIsSentFirstOnTheNextLi
                 ASSERT_FALSE(transmitting(i));
             }
             setFaults(i, [](k4sim::Faults& f) { f.halfOpen = true; });
-            if (unkey == Unkey::writtenToADeadLink) ASSERT_EQ(logger.xmit(0), S_OK);
+            if (unkey == Unkey::writtenToADeadLink) {
+                ASSERT_EQ(logger.xmit(0), S_OK);
+            }
             ASSERT_TRUE(logger.runUntilShown(shownDown, 20 * kSecond));
-            if (unkey == Unkey::refusedOnADownLink) ASSERT_EQ(logger.xmit(0), S_OK);
+            if (unkey == Unkey::refusedOnADownLink) {
+                ASSERT_EQ(logger.xmit(0), S_OK);
+            }
             setFaults(i, [](k4sim::Faults& f) { f.halfOpen = false; });
             EXPECT_EQ(transmitting(i), unkey != Unkey::answered) << "the radio did not have the unkey";
             for (int refused = 0; refused < 10; ++refused) logger.clearRit();
@@ -111,7 +115,9 @@ TEST_F(TransmitterSafetyTest, ARigReleasedLeavesTheRadioInReceive) {
                     << "the steps wait in the system's buffers, not in the rig's queue";
             }
             ASSERT_EQ(logger.xmit(1), S_OK);
-            if (!stalled) ASSERT_EQ(logger.xmit(0), S_OK);
+            if (!stalled) {
+                ASSERT_EQ(logger.xmit(0), S_OK);
+            }
         }
         setFaults(i, [](k4sim::Faults& f) { f.stall = false; });
         EXPECT_TRUE(testsupport::eventually([&] { return radio(i).linkCounts().open == 0; }));

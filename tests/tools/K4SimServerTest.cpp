@@ -207,6 +207,14 @@ TEST_F(K4SimServer, RefusesConnectionsWhileNotListening) {
     EXPECT_EQ(refusedAgain.connect(port), boost::asio::error::connection_refused);
     client->send("FA;");  // a connection made before keeps working
     EXPECT_EQ(client->readAnswers(1), "FA00014074000;");
+    // The control port does the same by the fault's key; clear listens again.
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "clear K4-Alpha"), "ok");
+    EXPECT_FALSE(TcpClient().connect(port));
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "faults K4-Alpha refuse=1"), "ok");
+    EXPECT_EQ(TcpClient().connect(port), boost::asio::error::connection_refused);
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "faults K4-Alpha refuse=0"), "ok");
+    EXPECT_FALSE(TcpClient().connect(port));
+    EXPECT_EQ(k4sim::controlAnswer(*sim_, "faults K4-Alpha refuse=maybe"), "error refuse: expected 1 or 0: 'maybe'");
 }
 
 TEST_F(K4SimServer, CutWritesPartOfTheAnswersThenHangsUp) {

@@ -2,12 +2,14 @@
 // port and an injected clock: each case schedules the radio's answers at
 // chosen times around the 2 s poll bound and the 1.5 s set bound, and every
 // pause of the watch moves the clock and delivers what has become due.
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "QbhostFakeRadio.h"
 #include "core/RigHarness.h"
 #include "tools/qbhost/PollWatch.h"
 #include "tools/qbhost/Reading.h"
@@ -95,6 +97,33 @@ TEST(PollWatchLink, ADetachedPortIsALinkDown) {
     qbhost::PollWatch watch(rig.get(), clock.clock(), [&](platform::Nanos d) { clock.advance(d); });
     watch.start();
     EXPECT_EQ(watch.awaitAnswer(), Outcome::LinkDown);
+}
+
+// set without --mode: the mode of an answered poll, then a Set that the
+// radio's KS confirms in time although a poll followed the one read; the rig
+// sends back the variant the radio reported (CW-R, read as CW).
+class KeptModeTest : public coretest::SerialRigFixture {
+protected:
+    qbhosttest::FakeRadio radio_{*port.get(), "FA00007010000;FB00007010000;FT0;MD7;MD$7;", [](bool) { return true; }};
+    qbhost::PollWatch watch{rig.get(), clock.clock(), [this](platform::Nanos d) {
+                                clock.advance(d);
+                                radio_.act(clock.now());
+                            }};
+};
+
+TEST_F(KeptModeTest, TheSetKeepsTheRadiosModeAndIsConfirmed) {
+    const qbhost::CurrentMode current = qbhost::currentMode(rig.get(), watch);
+    ASSERT_EQ(current.outcome, Outcome::Answered);
+    EXPECT_EQ(current.mode, 3);
+    const qbhost::SetRequest request = qbhost::setRequest(14025, nullptr, current.mode);
+    const platform::Nanos setAt = watch.now();
+    LONG hint = 0;
+    ASSERT_EQ(rig->Set(request.txKhz, request.rxKhz, request.mode, 0, request.split, &hint), S_OK);
+    EXPECT_EQ(watch.awaitConfirmation(setAt), Outcome::Answered);
+    const std::vector<std::string> texts = port->texts();
+    const auto set = std::find_if(texts.begin(), texts.end(), [](auto& t) { return t.find("KS;") != t.npos; });
+    ASSERT_NE(set, texts.end());
+    EXPECT_NE(set->find("FA00014025000;MD7;"), std::string::npos) << *set;
 }
 
 }  // namespace

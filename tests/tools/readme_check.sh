@@ -4,7 +4,9 @@
 # usage block with `qbhost --help`. The blocks enter their own private
 # network namespace (tools/isolated), so this runs outside one, in a scratch
 # folder that mirrors the repository: tools/ and the builds the blocks name.
-#   readme_check.sh BUILD_FOLDER      (holding windows/ and native-asan/)
+# The session uses the demo's k4sim (native-release); where there is none,
+# as after ./k4 test, the sanitized one takes its place.
+#   readme_check.sh BUILD_FOLDER      (holding windows/, and native-release/ or native-asan/)
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "$1" && pwd)
@@ -29,10 +31,12 @@ expect() {  # name, file, grep -E pattern
   [ $status -eq 0 ] || sed 's/^/     /' "$2"
 }
 
-mkdir -p "$WORK/build"
+mkdir -p "$WORK/build/native-release/tools/k4sim"
 ln -s "$ROOT/tools" "$WORK/tools"
 ln -s "$BUILD/windows" "$WORK/build/windows"
-ln -s "$BUILD/native-asan" "$WORK/build/native-asan"
+K4SIM="$BUILD/native-release/tools/k4sim/k4sim"
+[ -x "$K4SIM" ] || K4SIM="$BUILD/native-asan/tools/k4sim/k4sim"
+ln -s "$K4SIM" "$WORK/build/native-release/tools/k4sim/k4sim"
 cd "$WORK"
 QBHOST=build/windows/tools/qbhost/qbhost.exe
 # Both blocks run in one shell, as in one terminal: the session's export
@@ -40,6 +44,10 @@ QBHOST=build/windows/tools/qbhost/qbhost.exe
 # the terminal had; a block that fell back to it would fail the checks below.
 block "README check: run" 1 >session.sh
 block "README check: run" 2 >removal.sh
+# The session's k4sim is the one the demo builds, so that it runs after ./k4 demo.
+named=$(grep -o 'build/[a-z-]*/tools/k4sim/k4sim' session.sh | head -n 1)
+grep -q "BUILD/${named#build/}" "$ROOT/tools/demo.sh"
+verdict "session: the demo's k4sim ($named)" $?
 QBOX_WINEPREFIX="$WORK/terminal-prefix" sh -c '. ./session.sh >session.out 2>&1; . ./removal.sh >removal.out 2>&1'
 expect "session: three radios listed" session.out "3  K4-Quiet"
 expect "session: K4-Alpha answers" session.out "RX +14074.000 kHz.*K4-Alpha at 127.0.0.2:9200, answering"

@@ -225,6 +225,8 @@ bool radioDefault(Reader& reader, RadioOptions& defaults) {
 
 }  // namespace
 
+bool flagValue(const std::string& what, const std::string& text) { return flag(what, text); }
+
 bool applyFaultKey(Faults& faults, const std::string& key, const std::string& value) {
     const auto found = faultKeys().find(key);
     if (found == faultKeys().end()) return false;

@@ -29,6 +29,10 @@ const char* usageText();
 // that names no fault. Throws UsageError for a bad value.
 bool applyFaultKey(Faults& faults, const std::string& key, const std::string& value);
 
+// A yes-or-no value as the keys take it: empty, 1 or yes; 0 or no. Throws
+// UsageError naming `what` otherwise.
+bool flagValue(const std::string& what, const std::string& text);
+
 // Turns \r, \n, \\ and \xNN in a text argument into the bytes they name.
 std::string unescape(const std::string& text);
 

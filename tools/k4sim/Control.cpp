@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -44,15 +45,21 @@ std::string linkText(const LinkCounts& links) {
            " received=" + std::to_string(links.received) + " sent=" + std::to_string(links.sent);
 }
 
-std::string setFaults(Radio& radio, const std::vector<std::string>& items) {
+// The radio's faults by their keys; `refuse` closes or opens its port, as
+// the radio key of the same name does on the command line.
+std::string setFaults(Simulator& simulator, std::size_t index, const std::vector<std::string>& items) {
+    Radio& radio = simulator.radio(index);
     Faults faults = radio.faults();
+    std::optional<bool> listening;
     for (const auto& item : items) {
         const auto equals = item.find('=');
         const std::string key = item.substr(0, equals);
         const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
-        if (!applyFaultKey(faults, key, value)) return "error unknown fault '" + key + "'";
+        if (key == "refuse") listening = !flagValue(key, value);
+        else if (!applyFaultKey(faults, key, value)) return "error unknown fault '" + key + "'";
     }
     radio.setFaults(faults);
+    if (listening) simulator.setListening(index, *listening);
     return "ok";
 }
 
@@ -100,9 +107,10 @@ std::string carryOut(Simulator& simulator, const std::string& verb, std::size_t 
         return "ok " + answersText(radio.answers(from), radio.lastAnswer(), radio.rejectedCount());
     }
     if (verb == "unread" && rest.empty()) return "ok unread=" + std::to_string(radio.unreadPeak());
-    if (verb == "faults") return setFaults(radio, rest);
+    if (verb == "faults") return setFaults(simulator, index, rest);
     if (verb == "clear" && rest.empty()) {
         radio.setFaults({});
+        simulator.setListening(index, true);
         return "ok";
     }
     if (verb == "reboot") {

@@ -4,9 +4,9 @@
 //   state RADIO            ok fa=HZ fb=HZ split=0|1 fr=0|1 mode=N submode=N
 //                          dt=N dt$=N bw=N bw$=N ks=N tx=0|1 rejected=N
 //                          (rejected: commands answered "?;" so far)
-//   faults RADIO KEY=VALUE...   set faults by their radio keys (k4sim --help);
-//                          the others stay as they are
-//   clear RADIO            no faults at all
+//   faults RADIO KEY=VALUE...   set faults by their radio keys (k4sim --help),
+//                          refuse among them; the others stay as they are
+//   clear RADIO            no faults at all, the port listening
 //   reboot RADIO MS        hang up, refuse connections for MS milliseconds,
 //                          then accept again; the state is kept
 //   inject RADIO N         send N bytes without ";" on every open connection;

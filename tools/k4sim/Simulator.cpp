@@ -131,6 +131,7 @@ std::optional<std::size_t> Simulator::indexOf(const std::string& name) const {
 std::string Simulator::ptyPath() const { return pty_ ? pty_->path() : std::string(); }
 
 void Simulator::setListening(std::size_t index, bool listening) {
+    if (listeners_.empty()) return;  // not started: no port to open or close
     auto& listener = listeners_.at(index);
     onSimulatorThread([&] { listener->setListening(listening); });
 }

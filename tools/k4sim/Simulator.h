@@ -57,7 +57,8 @@ public:
     // The pseudo-terminal's path; empty without one.
     std::string ptyPath() const;
 
-    // Stop accepting (connections are refused) or accept again, same port.
+    // Stop accepting (connections are refused) or accept again, same port;
+    // nothing before start().
     void setListening(std::size_t index, bool listening);
     // Hang up every open TCP connection of the radio.
     void disconnectAll(std::size_t index);

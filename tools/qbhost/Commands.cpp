@@ -7,13 +7,17 @@
 
 #include "platform/Text.h"
 #include "settings/Settings.h"
+#include "tools/qbhost/CommandTexts.h"
 #include "tools/qbhost/ConsoleStop.h"
+#include "tools/qbhost/DriverGate.h"
 #include "tools/qbhost/LiveLine.h"
 #include "tools/qbhost/PollWatch.h"
 #include "tools/qbhost/RadioPlace.h"
 #include "tools/qbhost/Report.h"
 #include "tools/qbhost/Reading.h"
 #include "tools/qbhost/SerialPortIO.h"
+#include "tools/qbhost/SettingChecks.h"
+#include "tools/qbhost/Station.h"
 #include "tools/qbhost/Transmit.h"
 #include "tools/qbhost/Values.h"
 #include "tools/qbhost/Verdict.h"
@@ -31,17 +35,27 @@ void check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw Failure(std::string(what) + " failed (" + hresultText(hr) + ")", kFailed);
 }
 
-std::string describe(const SetRequest& request) {
+std::string describe(const SetRequest& request, bool radiosMode) {
     return "RX " + decimalText(request.rxKhz) + " kHz, TX " + decimalText(request.txKhz) + " kHz, " +
-           modeName(request.mode) + ", split " + (request.split ? "on" : "off");
+           modeName(request.mode) + (radiosMode ? " (the radio's mode)" : "") + ", split " +
+           (request.split ? "on" : "off");
+}
+
+// The mode to set: --mode, or the mode the radio is in.
+short modeToSet(PollWatch& watch, IQbRig* rig, const Options& options, const RadioPlace& place) {
+    if (options.mode) return *options.mode;
+    const CurrentMode current = currentMode(rig, watch);
+    requireAnswer(current.outcome, place);
+    return current.mode;
 }
 
 // Sets the rig as asked and returns once the radio has confirmed the Set (KS)
 // and answered the next poll with what was set; the poll after that is then
 // on its way.
 void setConfirmed(PollWatch& watch, IQbRig* rig, const Options& options, const RadioPlace& place, std::ostream& out) {
-    const SetRequest request = setRequest(*options.rxKhz, options.txKhz ? &*options.txKhz : nullptr, options.mode);
-    out << "set: " << describe(request) << std::endl;
+    const short mode = modeToSet(watch, rig, options, place);
+    const SetRequest request = setRequest(*options.rxKhz, options.txKhz ? &*options.txKhz : nullptr, mode);
+    out << "set: " << describe(request, !options.mode) << std::endl;
     const platform::Nanos setAt = watch.now();
     LONG hint = 0;
     check(rig->Set(request.txKhz, request.rxKhz, request.mode, 0, request.split, &hint), "Set");
@@ -62,10 +76,17 @@ void setConfirmed(PollWatch& watch, IQbRig* rig, const Options& options, const R
     out << "set confirmed by " << place.where << ": KS, then a poll that agrees" << std::endl;
 }
 
-// A TCP port value that is not a port number, which the driver uses as read.
-void namePortProblem(short slot, std::ostream& out) {
-    const std::string problem = settings::tcpPortProblem(static_cast<unsigned short>(slot));
-    if (!problem.empty()) out << problem << std::endl;
+// Settings the driver uses otherwise than they read, each on a line.
+void nameSettingProblems(std::optional<short> slot, std::ostream& out) {
+    for (const std::string& problem : settingProblems(slot)) out << problem << std::endl;
+}
+
+std::string savedChoiceText(const Driver& driver, short slot) {
+    SHORT saved = 0;
+    check(driver.chooser()->GetSavedChoice(0, slot, &saved), "GetSavedChoice");
+    BSTR name = nullptr;
+    if (saved > 0) check(driver.chooser()->GetRadioName(0, saved, &name), "GetRadioName");
+    return savedChoiceLine(slot, settings::savedChoice(slot), saved, saved > 0 ? bstrText(name) : "");
 }
 
 int list(const Options& options, std::ostream& out) {
@@ -86,16 +107,14 @@ int list(const Options& options, std::ostream& out) {
         check(driver.chooser()->GetRadioName(0, c, &name), "GetRadioName");
         out << "  " << c << "  " << bstrText(name) << '\n';
     }
-    SHORT saved = 0;
-    check(driver.chooser()->GetSavedChoice(0, options.slot, &saved), "GetSavedChoice");
-    out << "saved choice for slot " << options.slot << ": " << saved << '\n';
-    for (short slot = 0; slot <= kHighestSlot; ++slot) namePortProblem(slot, out);
+    out << savedChoiceText(driver, options.slot) << '\n';
+    nameSettingProblems(std::nullopt, out);
     if (choices <= 1) throw Failure("no radio found", kNoRadio);
     return kOk;
 }
 
 com::ComPtr<IQbRig> boundRig(const Driver& driver, const Options& options, std::ostream& out) {
-    namePortProblem(options.slot, out);
+    nameSettingProblems(options.slot, out);
     return driver.networkRig(options.slot, options.choice ? &*options.choice : nullptr);
 }
 
@@ -128,8 +147,7 @@ int simple(const Options& options, std::ostream& out) {
     auto rig = boundRig(driver, options, out);
     const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
     LONG hint = 0;
-    if (options.command == "rx") check(rig->Xmit(0, &hint), "Xmit");
-    else if (options.command == "up") check(rig->TuneFrequency(10, &hint), "TuneFrequency");
+    if (options.command == "up") check(rig->TuneFrequency(10, &hint), "TuneFrequency");
     else if (options.command == "down") check(rig->TuneFrequency(-10, &hint), "TuneFrequency");
     else check(rig->ClearRIT(), "ClearRIT");
     out << options.command << ": sent to " << place.where << std::endl;
@@ -151,6 +169,27 @@ bool unkeyedOnNewLink(const Driver& driver, com::ComPtr<IQbRig>& rig, short slot
     } catch (const Failure&) {
         return false;
     }
+}
+
+Failure stillKeyed(const RadioPlace& place) {
+    return Failure("unkey not confirmed: " + place.where + " answered no poll sent after RX within " +
+                       pollBoundText() + ", on its link or a new one: the radio may still be transmitting",
+                   kStillKeyed);
+}
+
+void sayUnkeyed(const Options& options, const RadioPlace& place, std::ostream& out) {
+    out << options.command << ": unkeyed " << place.where << ": a poll sent after RX was answered" << std::endl;
+}
+
+int receive(const Options& options, std::ostream& out) {
+    RadioFinder finder;
+    Driver driver;
+    auto rig = boundRig(driver, options, out);
+    const RadioPlace place = finder.networkPlace(rig.get(), options.slot);
+    PollWatch watch = realTimeWatch(rig.get());
+    if (!unkeyConfirmed(rig.get(), watch) && !unkeyedOnNewLink(driver, rig, options.slot)) throw stillKeyed(place);
+    sayUnkeyed(options, place, out);
+    return kOk;
 }
 
 int transmitCommand(const Options& options, std::ostream& out) {
@@ -175,7 +214,7 @@ int transmitCommand(const Options& options, std::ostream& out) {
         whileKeyed.emplace(std::string("failed while keyed: ") + error.what(), kFailed);
         result.unkeyed = unkeyConfirmed(rig.get(), watch);
     }
-    if (options.hold && !whileKeyed) {
+    if (result.held && !whileKeyed) {
         out << "tx: " << place.where << " keyed: a poll sent after TX was answered" << std::endl;
         std::cerr << "qbhost: warning: " << place.where << " is left transmitting (--hold): qbhost rx --slot "
                   << options.slot << " unkeys it" << std::endl;
@@ -183,14 +222,12 @@ int transmitCommand(const Options& options, std::ostream& out) {
     }
     if (result.stopped) out << "tx: stopped by Ctrl+C" << std::endl;
     if (result.unkeyed || unkeyedOnNewLink(driver, rig, options.slot)) {
-        out << "tx: unkeyed " << place.where << ": a poll sent after RX was answered" << std::endl;
+        sayUnkeyed(options, place, out);
         if (whileKeyed) throw *whileKeyed;
         return kOk;
     }
     if (whileKeyed) std::cerr << "qbhost: " << whileKeyed->what() << std::endl;
-    throw Failure("unkey not confirmed: " + place.where + " answered no poll sent after RX within " +
-                      pollBoundText() + ", on its link or a new one: the radio may still be transmitting",
-                  kStillKeyed);
+    throw stillKeyed(place);
 }
 
 int serial(const Options& options, std::ostream& out) {
@@ -200,7 +237,9 @@ int serial(const Options& options, std::ostream& out) {
     auto* port = com::ComObject<SerialPortIO>::create(&hr);
     if (!port) throw Failure("out of memory", kFailed);
     auto io = com::ComPtr<IQbRigIO>::adopt(port);
-    if (!port->open(options.port)) throw Failure("cannot open " + options.port, kLinkDown);
+    if (const DWORD error = port->open(options.port))
+        throw Failure(serialOpenFailure(options.port, error, systemErrorText(error), !wineVersion().empty()),
+                      kLinkDown);
     check(rig->PutCommPort(io.get(), 0), "PutCommPort");
     out << "serial rig on " << options.port << std::endl;
     const RadioPlace place = serialPlace(options.port);
@@ -211,11 +250,14 @@ int serial(const Options& options, std::ostream& out) {
     return kOk;
 }
 
+// The driver gives no rig for choice 0 whether the dialog ended with OK or
+// Cancel: what it saved tells.
 int dialog(const Options&, std::ostream& out) {
     Driver driver;
+    const std::string before = settings::remoteAddresses();
     com::ComPtr<IQbRig> rig;
-    const HRESULT hr = driver.chooser()->GetRigObject(0, 0, 0, rig.receive());
-    out << "address dialog closed (" << hresultText(hr) << ")\n";
+    driver.chooser()->GetRigObject(0, 0, 0, rig.receive());
+    out << dialogOutcome(before, settings::remoteAddresses()) << '\n';
     return kOk;
 }
 
@@ -223,10 +265,12 @@ int dialog(const Options&, std::ostream& out) {
 
 int runCommand(const Options& options, std::ostream& out) {
     static const std::map<std::string, std::function<int(const Options&, std::ostream&)>> commands = {
-        {"list", list},     {"poll", poll},   {"set", set},       {"tx", transmitCommand}, {"rx", simple},
+        {"list", list},     {"poll", poll},   {"set", set},       {"tx", transmitCommand}, {"rx", receive},
         {"up", simple},     {"down", simple}, {"clear-rit", simple}, {"serial", serial}, {"dialog", dialog},
         {"report", writeReport},
     };
+    // The report looks at the driver and its log itself before it loads it.
+    if (options.command != "report") prepareDriverLoad(options.force, out);
     return commands.at(options.command)(options, out);
 }
 

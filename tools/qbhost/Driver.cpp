@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "settings/Settings.h"
+#include "tools/qbhost/CommandTexts.h"
 #include "tools/qbhost/Registration.h"
 
 namespace qbhost {
@@ -41,9 +43,7 @@ com::ComPtr<IQbRig> Driver::networkRig(short slot, const short* choice) const {
     const short chosen = choice ? *choice : -1;
     const HRESULT hr = chooser_->GetRigObject(0, chosen, slot, rig.receive());
     if (hr == E_INVALIDARG) throw Failure("no radio with choice " + std::to_string(chosen), kNoRadio);
-    if (hr == E_FAIL)
-        throw Failure("no radio found for slot " + std::to_string(slot) + " (nothing saved, or the saved radio did not answer)",
-                      kNoRadio);
+    if (hr == E_FAIL) throw Failure(noSavedRadio(slot, settings::savedChoice(slot)), kNoRadio);
     if (FAILED(hr)) throw Failure("the rig could not be created (" + hresultText(hr) + ")", kFailed);
     return rig;
 }

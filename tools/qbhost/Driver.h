@@ -27,6 +27,8 @@ enum ExitCode {
     kNoAnswer = 7,
     kNotConfirmed = 8,
     kStillKeyed = 9,
+    kDriverInUse = 10,  // another program (the logger) holds the driver, and no --force
+    kLogInUse = 11,     // the driver's log cannot be moved aside, so the driver is not loaded
 };
 
 // COM for this thread (a single-threaded apartment, as the logger uses) and

@@ -19,22 +19,31 @@ const char* const kUsageText =
     "       qbhost dialog\n"
     "       qbhost report [--out FILE]\n"
     "       qbhost --help | -h | --version\n"
+    "  every command but report also takes --force (below)\n"
     "\n"
-    "  list    the driver's rigs, the radios discovery found, the slot's saved choice\n"
+    "  list    the driver's rigs, the radios discovery found, the slot's saved radio\n"
     "  poll    bind the slot to choice N (or to its saved radio) and show RX, TX,\n"
     "          mode, split, radio name and address for T seconds (default 3);\n"
     "          every poll must be answered within 2 s\n"
-    "  set     set RX, TX (split when it differs from RX) and mode (default USB);\n"
-    "          done only when the radio confirms it (KS) and its next poll agrees\n"
-    "  tx      key for T seconds (default 1), then unkey, also on Ctrl+C or an\n"
-    "          error; done only when a poll sent after the unkey is answered.\n"
-    "          --hold leaves the radio transmitting (qbhost rx unkeys it)\n"
-    "  rx      unkey; up, down: VFO A one step; clear-rit: clear the RIT\n"
+    "  set     set RX, TX (split when it differs from RX) and mode (default: the\n"
+    "          radio's mode); done only when the radio confirms it (KS) and its\n"
+    "          next poll agrees\n"
+    "  tx      key for T seconds (default 1, at most 60), then unkey, also on\n"
+    "          Ctrl+C or an error; done only when a poll sent after the unkey is\n"
+    "          answered. --hold leaves the radio transmitting (qbhost rx unkeys it)\n"
+    "  rx      unkey, confirmed as after tx; up, down: VFO A one step;\n"
+    "          clear-rit: clear the RIT\n"
     "  serial  the serial rig over a real COM port, optionally set first, polled\n"
     "  dialog  the remote-address dialog (choice 0)\n"
-    "  report  write QboxK4Driver-report-<date>-<time>.txt (or FILE) for a support\n"
-    "          request: versions, registration, settings, the log; with the\n"
-    "          logger closed also the radios found and a 5 s poll of saved slots\n"
+    "  report  write QboxK4Driver-report-<date>-<time>.txt in the Documents folder\n"
+    "          (or FILE) for a support request: versions, registration, the\n"
+    "          driver's settings, the log; with the logger closed also the radios\n"
+    "          found and a 5 s poll of saved slots\n"
+    "\n"
+    "  Before qbhost loads the driver, it moves the driver's log aside whole, to\n"
+    "  k4logio-<date>-<time>.log beside it (it keeps the five newest it made).\n"
+    "  It does not load the driver while another program (the logger) holds it,\n"
+    "  unless --force, nor ever while the log cannot be moved aside.\n"
     "\n"
     "  S    slot 0 to 11, the logger's slot S+1. Its keys in quillbox.ini, section\n"
     "       RIGS: K4Slot<S+1> (the saved radio) and the TCP port (default 9200)\n"
@@ -47,24 +56,29 @@ const char* const kUsageText =
     "exit codes: 0 done, 2 usage, 3 driver not registered, 4 no radio found,\n"
     "            5 link down, 6 other failure, 7 no answer from the radio,\n"
     "            8 set not confirmed, 9 unkey not confirmed: the radio may\n"
-    "            still be transmitting\n";
+    "            still be transmitting, 10 the logger holds the driver,\n"
+    "            11 the driver's log cannot be moved aside\n";
 
 namespace {
 
 // The options each command takes.
 const std::map<std::string, std::set<std::string>> kCommands = {
-    {"list", {"--refresh", "--slot"}},
-    {"poll", {"--slot", "--choice", "--seconds"}},
-    {"set", {"--slot", "--choice", "--rx", "--tx", "--mode", "--seconds"}},
-    {"tx", {"--slot", "--choice", "--seconds", "--hold"}},
-    {"rx", {"--slot", "--choice"}},
-    {"up", {"--slot", "--choice"}},
-    {"down", {"--slot", "--choice"}},
-    {"clear-rit", {"--slot", "--choice"}},
-    {"serial", {"--rx", "--tx", "--mode", "--seconds"}},
-    {"dialog", {}},
+    {"list", {"--refresh", "--slot", "--force"}},
+    {"poll", {"--slot", "--choice", "--seconds", "--force"}},
+    {"set", {"--slot", "--choice", "--rx", "--tx", "--mode", "--seconds", "--force"}},
+    {"tx", {"--slot", "--choice", "--seconds", "--hold", "--force"}},
+    {"rx", {"--slot", "--choice", "--force"}},
+    {"up", {"--slot", "--choice", "--force"}},
+    {"down", {"--slot", "--choice", "--force"}},
+    {"clear-rit", {"--slot", "--choice", "--force"}},
+    {"serial", {"--rx", "--tx", "--mode", "--seconds", "--force"}},
+    {"dialog", {"--force"}},
     {"report", {"--out"}},
 };
+
+// The longest tx: keying checks the link in a second or two, and a longer
+// one, such as a slip of the finger (600 for 60), only ties up the band.
+constexpr double kLongestTransmitSeconds = 60;
 
 // How long each command shows the radio unless --seconds says otherwise.
 double defaultSeconds(const std::string& command) { return command == "tx" ? 1.0 : 3.0; }
@@ -87,6 +101,14 @@ bool applyValue(const std::string& flag, const std::string& text, Options* optio
     return store(parseMode(text, error), options->mode);
 }
 
+// The option without a value that `flag` names, or null.
+bool* switchOf(const std::string& flag, Options* options) {
+    if (flag == "--refresh") return &options->refresh;
+    if (flag == "--hold") return &options->hold;
+    if (flag == "--force") return &options->force;
+    return nullptr;
+}
+
 bool parseFlags(const std::vector<std::string>& args, size_t i, Options* options, std::string* error) {
     const std::set<std::string>& allowed = kCommands.at(options->command);
     for (; i < args.size(); ++i) {
@@ -96,8 +118,8 @@ bool parseFlags(const std::vector<std::string>& args, size_t i, Options* options
                                               : "unexpected \"" + flag + "\"";
             return false;
         }
-        if (flag == "--refresh" || flag == "--hold") {
-            (flag == "--hold" ? options->hold : options->refresh) = true;
+        if (bool* on = switchOf(flag, options)) {
+            *on = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -112,6 +134,9 @@ bool parseFlags(const std::vector<std::string>& args, size_t i, Options* options
 bool checkCombination(const Options& options, std::string* error) {
     if (options.command == "set" && !options.rxKhz) *error = "set needs --rx KHZ";
     else if (options.txKhz && !options.rxKhz) *error = "--tx needs --rx";
+    else if (options.command == "tx" && options.seconds > kLongestTransmitSeconds)
+        *error = "tx --seconds " + decimalText(options.seconds) + ": at most " + decimalText(kLongestTransmitSeconds) +
+                 " s of transmitting";
     else return true;
     return false;
 }

@@ -49,6 +49,13 @@ PollWatch::Outcome PollWatch::awaitConfirmation(platform::Nanos setAt) {
     return await(setAt, rigtiming::kSetTimeout);
 }
 
+void PollWatch::waitOutPoll() {
+    while (!rigtiming::hasElapsed(clock_(), pollSentAt_, rigtiming::kPollTimeout)) {
+        if (!checkWhileHinted()) return;
+        restWithin(pollSentAt_, rigtiming::kPollTimeout);
+    }
+}
+
 void PollWatch::rest() { pause_(kQuietDelay); }
 
 // A quiet rig is looked at again after a logger's poll period, or sooner so

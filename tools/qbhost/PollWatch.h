@@ -43,6 +43,12 @@ public:
     // on its way.
     Outcome awaitConfirmation(platform::Nanos setAt);
 
+    // Lets the poll in flight end, answered or dropped at the driver's poll
+    // bound, taking in its answer, and sends none after it: a Set then finds
+    // the rig idle, and its confirmation can be told (a Set made while a
+    // poll is pending holds that poll's answer back until the bound).
+    void waitOutPoll();
+
     // Waits a logger's poll period before the next look at the rig.
     void rest();
 

@@ -34,4 +34,14 @@ bool agrees(const RigReading& reading, const SetRequest& request) {
            reading.split == request.split && reading.mode == reportedMode(request.mode);
 }
 
+CurrentMode currentMode(IQbRig* rig, PollWatch& watch) {
+    CurrentMode current;
+    watch.start();
+    current.outcome = watch.awaitAnswer();
+    if (current.outcome != PollWatch::Outcome::Answered) return current;
+    current.mode = readRig(rig).mode;
+    watch.waitOutPoll();
+    return current;
+}
+
 }  // namespace qbhost

@@ -1,8 +1,10 @@
 // What a rig reports through GetFrequency, what qbhost asks a Set for, and
-// whether the one agrees with the other as the driver reports a mode.
+// whether the one agrees with the other as the driver reports a mode; the
+// radio's mode for a Set that keeps it.
 #pragma once
 
 #include "com/Interfaces.h"
+#include "tools/qbhost/PollWatch.h"
 
 namespace qbhost {
 
@@ -32,5 +34,14 @@ short reportedMode(short setMode);
 
 // The reading shows what was set, to the hertz the radio works in.
 bool agrees(const RigReading& reading, const SetRequest& request);
+
+// The mode the radio is in, for a Set that keeps it: the mode of an answered
+// poll (the rig then sends back the variant the radio reported, CW-R for
+// CW-R). The poll after it is waited out, so that the Set finds the rig idle.
+struct CurrentMode {
+    PollWatch::Outcome outcome = PollWatch::Outcome::Answered;
+    short mode = 0;
+};
+CurrentMode currentMode(IQbRig* rig, PollWatch& watch);
 
 }  // namespace qbhost

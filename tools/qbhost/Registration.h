@@ -27,6 +27,9 @@ Registrations findRegistrations();
 bool runsElevated();
 bool onWindows64();
 
+// A file's version record ("12.0.73.4"), read as data; empty without one.
+std::string fileVersion(const std::string& path);
+
 // The 32-bit regsvr32: in SysWOW64 on 64-bit Windows, in System32 otherwise.
 std::string regsvr32Path();
 

@@ -34,14 +34,14 @@ const com::InterfaceTable<SerialPortIO>& SerialPortIO::interfaces() {
     return table;
 }
 
-bool SerialPortIO::open(const std::string& port) {
+DWORD SerialPortIO::open(const std::string& port) {
     const std::string path = "\\\\.\\" + port;
     port_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (port_ == INVALID_HANDLE_VALUE) return false;
+    if (port_ == INVALID_HANDLE_VALUE) return GetLastError();
     // A pseudo-terminal behind Wine's port mapping may refuse line settings;
     // the bytes still flow, so a refusal is not fatal.
     configure(port_);
-    return true;
+    return 0;
 }
 
 void SerialPortIO::finalRelease() {

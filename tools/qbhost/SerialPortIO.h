@@ -15,8 +15,8 @@ public:
     static const com::InterfaceTable<SerialPortIO>& interfaces();
 
     // Opens the port (e.g. "COM5") at 38400 baud, 8N1, with reads that
-    // return at once; false when it cannot be opened.
-    bool open(const std::string& port);
+    // return at once; 0 once open, otherwise the system's error code.
+    DWORD open(const std::string& port);
     void finalRelease();
 
     HRESULT STDMETHODCALLTYPE WriteChars(VARIANT Chars, LONG* pCommError) override;

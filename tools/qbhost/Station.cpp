@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include "settings/Settings.h"
@@ -22,6 +24,11 @@ std::wstring wideFrom(const std::string& text, UINT codePage) {
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
+}
+
+std::string knownFolder(int folder) {
+    char path[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
 }
 
 }  // namespace
@@ -72,6 +79,24 @@ std::string utf8FromAnsi(const std::string& text) {
     std::string utf8(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
     return utf8;
+}
+
+std::string systemErrorText(unsigned long error) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, sizeof text,
+                   nullptr);
+    std::string message = text;
+    message.erase(message.find_last_not_of("\r\n .") + 1);
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+std::string profileFolder() { return knownFolder(CSIDL_PROFILE); }
+
+std::string documentsFolder() { return knownFolder(CSIDL_PERSONAL); }
+
+bool folderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace qbhost

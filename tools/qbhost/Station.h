@@ -1,6 +1,7 @@
 // Facts about the Windows station qbhost runs on, for its messages and the
 // report: the INI file's place, the Windows version (and Wine's, under Wine),
-// the local time, and text in the ANSI code page as UTF-8.
+// the local time, the user's folders, error texts, and text in the ANSI code
+// page as UTF-8.
 #pragma once
 
 #include <string>
@@ -20,5 +21,15 @@ std::string wineVersion();
 std::string localTime(bool compact);
 
 std::string utf8FromAnsi(const std::string& text);
+
+// The system's text for an error code, without the final period.
+std::string systemErrorText(unsigned long error);
+
+// The user's profile folder (C:\Users\Name) and Documents folder; empty
+// when Windows names none.
+std::string profileFolder();
+std::string documentsFolder();
+
+bool folderExists(const std::string& path);
 
 }  // namespace qbhost

@@ -26,7 +26,9 @@ TransmitResult transmit(IQbRig* rig, PollWatch& watch, const TransmitPlan& plan,
     TransmitResult result;
     if (plan.hold) {
         result.keyed = xmitAnswered(rig, watch, 1);
-        if (result.keyed == Outcome::Answered) return result;
+        result.stopped = plan.stop && plan.stop();
+        result.held = result.keyed == Outcome::Answered && !result.stopped;
+        if (result.held) return result;
     } else {
         LONG hint = 0;
         rig->Xmit(1, &hint);

@@ -25,13 +25,15 @@ struct TransmitResult {
     // How the answers went while keyed: Answered throughout, or how they ended.
     PollWatch::Outcome keyed = PollWatch::Outcome::Answered;
     bool stopped = false;  // ended early on the user's request
-    bool unkeyed = false;  // a poll sent after Xmit(0) was answered; never with hold
+    bool held = false;     // hold: the key was confirmed and the radio is left keyed
+    bool unkeyed = false;  // a poll sent after Xmit(0) was answered
 };
 
 // Keys the rig and shows its answers for plan.seconds, or until a poll goes
 // unanswered or plan.stop says so, then unkeys it. With plan.hold it returns
 // once a poll sent after the key has been answered (keyed = Answered) and
-// leaves the radio keyed; when none is, it unkeys.
+// leaves the radio keyed; when none is, or the user asked to stop meanwhile,
+// it unkeys.
 TransmitResult transmit(IQbRig* rig, PollWatch& watch, const TransmitPlan& plan, std::ostream& out);
 
 // Sends Xmit(0) and waits until a poll sent after it has been answered:
