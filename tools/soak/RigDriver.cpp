@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 namespace soak {
 namespace {
@@ -10,6 +11,8 @@ using namespace std::chrono_literals;
 using loggerdouble::Method;
 
 constexpr auto kTransmitTime = 300ms;
+constexpr int kBurstGroup = 50;
+constexpr auto kBurstPause = 2ms;
 const int kBandsKHz[] = {1800, 3500, 7000, 14000, 21000, 28000};
 const int kModes[] = {1, 2, 3, 6};  // LSB, USB, CW, DATA
 
@@ -163,13 +166,18 @@ void RigDriver::set() {
 
 // Enough texts (split Sets, some 45 bytes each) to fill what a radio that
 // stopped reading can take in, and the rig's queue behind it; the last
-// click is what the rig then shows. The burst is one of the logger's waits.
+// click is what the rig then shows. They go in groups with a pause between,
+// at a pace the rig's connection thread can write them while the radio's
+// side takes them in (so that it is the radio that stalls the writes, not
+// the rig's own queue filling faster than any link drains it). The burst is
+// one of the logger's waits.
 void RigDriver::setBurst(int count) {
     if (!rig_) return;
     const RadioPoint before = radio_.point();
     const TimePoint start = Clock::now();
     Reading wanted;
     for (int i = 0; i < count; ++i) {
+        if (i % kBurstGroup == kBurstGroup - 1) std::this_thread::sleep_for(kBurstPause);
         wanted = randomClick(random_, true);
         logger_->set(wanted.xmitHz / 1000.0, wanted.rcvHz / 1000.0, static_cast<SHORT>(wanted.mode),
                      static_cast<SHORT>(wanted.split));
