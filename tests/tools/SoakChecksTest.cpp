@@ -148,6 +148,7 @@ TEST(ActionCheck, TheRadioTransmitsOnlyFromXmit1UntilThePollAnsweredAfterXmit0) 
         int unkeyLink;  // the link of the polls after the unkey
         bool keysAgain;
         std::vector<std::string> violations;
+        bool keyedByTheLoggerAgain = false;  // before the poll after the unkey
     };
     const std::vector<Case> cases = {
         {"keyed and unkeyed", true, true, 1, false, {}},
@@ -156,6 +157,7 @@ TEST(ActionCheck, TheRadioTransmitsOnlyFromXmit1UntilThePollAnsweredAfterXmit0) 
         {"the new link polled first", true, false, 2, false, {still}},
         {"keyed again after the window", true, true, 1, true, {outside}},
         {"the key lost", false, false, 1, false, {silent}},
+        {"keyed again by the logger before the poll after the unkey", true, true, 1, false, {}, true},
     };
     for (const auto& c : cases) {
         Radio radio;
@@ -174,6 +176,10 @@ TEST(ActionCheck, TheRadioTransmitsOnlyFromXmit1UntilThePollAnsweredAfterXmit0) 
         actions.xmitCalled(false, radio.point());
         radio.answered();  // on its way as the unkey came
         if (c.unkeyLands) radio.moves(kUsb20);
+        if (c.keyedByTheLoggerAgain) {
+            actions.xmitCalled(true, radio.point());
+            radio.moves(keyed(kUsb20));
+        }
         radio.answered('p', c.unkeyLink);
         judge();
         if (c.keysAgain) radio.moves(keyed(kUsb20));

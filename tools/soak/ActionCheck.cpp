@@ -1,5 +1,8 @@
 #include "ActionCheck.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace soak {
 namespace {
 
@@ -73,24 +76,27 @@ bool ActionCheck::keyedAt(uint64_t seq) const {
 }
 
 // Closes each window at the first poll answered after its unkey, which must
-// find the radio receiving; a poll answered on the same link after the
-// Xmit(1), and before the unkey was called, must find it transmitting.
+// find the radio receiving unless a later Xmit(1) came first; a poll
+// answered on the same link after the Xmit(1), and before the unkey was
+// called, must find it transmitting.
 void ActionCheck::judgeKeying(const RadioHistory& history, std::vector<std::string>& violations) {
-    for (auto& window : keyed_) {
+    for (auto window = keyed_.begin(); window != keyed_.end(); ++window) {
         std::optional<AnswerMark> onAir;
-        if (!window.onAirChecked) onAir = history.firstPollAfter(window.keyedAt);
+        if (!window->onAirChecked) onAir = history.firstPollAfter(window->keyedAt);
         if (onAir) {
-            window.onAirChecked = true;
-            const bool sameLinkBeforeUnkey = onAir->connection <= window.keyedAt.opened &&
-                                             (!window.unkeyedAt || onAir->number <= window.unkeyedAt->mark);
+            window->onAirChecked = true;
+            const bool sameLinkBeforeUnkey = onAir->connection <= window->keyedAt.opened &&
+                                             (!window->unkeyedAt || onAir->number <= window->unkeyedAt->mark);
             if (sameLinkBeforeUnkey && !transmittingAt(history, onAir->seq, true))
                 violations.push_back("the radio did not transmit when it answered a poll sent after the logger's Xmit(1)");
         }
-        if (!window.unkeyedAt || window.untilSeq) continue;
-        const auto poll = history.firstPollAfter(*window.unkeyedAt);
+        if (!window->unkeyedAt || window->untilSeq) continue;
+        const auto poll = history.firstPollAfter(*window->unkeyedAt);
         if (!poll) continue;
-        window.untilSeq = poll->seq;
-        if (transmittingAt(history, poll->seq, false))
+        window->untilSeq = poll->seq;
+        const bool keyedAgain = std::any_of(std::next(window), keyed_.end(),
+                                            [&](const Keyed& later) { return later.keyedAt.seq < poll->seq; });
+        if (!keyedAgain && transmittingAt(history, poll->seq, false))
             violations.push_back("the radio still transmitted when it answered a poll sent after the logger's Xmit(0)");
     }
 }
