@@ -2,9 +2,12 @@
 //
 // Concurrency picture
 //
-//   host thread: connect, reconnect, stop, abandon, send, receive, takeUnsent
+//   host thread: connect, reconnect, stop, abandon, send, receive, takeUnsent,
+//   takeException
 //     - reconnect starts the connection thread and waits (<= 1 s) on
-//       connectedChanged; reconnect, stop and abandon join it.
+//       connectedChanged; reconnect, stop and abandon join it, after
+//       endSoon has woken its run loop (the service is stopped under
+//       `mutex` while `loopRunning`).
 //     - stop first waits (<= 100 ms) on outboxChanged for the queue to be
 //       written.
 //     - send queues into outbox and posts doWrite under `mutex`; receive
@@ -13,12 +16,15 @@
 //     - onConnect sets `connected`; onRead appends to inbox; doWrite/onWrite
 //       take texts from outbox, one write in flight, and notify
 //       outboxChanged once it is empty.
-//     - at the end: close the socket (reset unless stop found the queue
-//       written), run the cancelled completions, clear `connected` and set
-//       the unwritten texts aside (notify), then run those posted meanwhile,
-//       so that none is left in the service.
+//     - at the end: clear `loopRunning` (under `mutex`, so that no wake can
+//       cut what follows short), close the socket (reset unless stop found
+//       the queue written), run the cancelled completions (a text whose write
+//       they end goes back to the queue), clear `connected` and set the
+//       unwritten texts aside (notify), then run those posted meanwhile, so
+//       that none is left in the service. An exception's text is kept.
 //
-// No lock is held while an I/O operation starts or a handler runs.
+// No lock is held while an I/O operation starts or a handler runs; the
+// service's stop, which only wakes its runner, is called under `mutex`.
 #include "net/RigClientImpl.h"
 
 #include <chrono>
