@@ -43,8 +43,12 @@ HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, S
 
 // Once a poll's answer has begun, Launch sends nothing and leaves the hint
 // 10 until its last answer is in, so that a host that follows the hints
-// takes the rest in at once. A Launch that gives the link up leaves 10 too:
-// the host's next Check tells it.
+// takes the rest in at once. While a Set awaits its "KS" it leaves 10 too:
+// the host's Check then takes the "KS" in when it has come, with the gate
+// skipping the answers before it (left unread, they would pass the gate
+// once the set time-out opened it, and undo the Set on the display). A
+// Launch that gives the link up leaves 10 as well: the host's next Check
+// tells it.
 HRESULT CQbRigBase::Launch(LONG* pTime) {
     *pTime = kNothingExpected;
     return com::guard([&] {
@@ -60,7 +64,7 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
         expirePoll(now);
         if (setInProgress_ != 0) logMessage("Launch-skip");
         else if (!pollPending_) sendPoll(pTime);
-        if (linkLost || answerUnderway(now)) *pTime = kPollHint;
+        if (linkLost || setInProgress_ != 0 || answerUnderway(now)) *pTime = kPollHint;
         return S_OK;
     });
 }

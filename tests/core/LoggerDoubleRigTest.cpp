@@ -55,6 +55,7 @@ protected:
     // Each poll is answered 5 ms after it is sent, all but its first five
     // bytes of FB `pause` later; a cut poll's rest never comes.
     void answer(const std::string& text, platform::Nanos now, testsupport::TimedRadioPort& radio) {
+        if (late > 0) return answerLate(text, now, radio);
         if (text != kPoll) return;
         const std::string answers = answersFor(kStates[polls % 2]);
         const size_t split = answers.find("FB") + 5;
@@ -65,6 +66,14 @@ protected:
         }
         radio.sendAt(now + 5 * kMillisecond + pause, answers.substr(split));
         answered.push_back({now + 5 * kMillisecond + pause, polls++ % 2});
+    }
+
+    // Every text answered whole `late` after it is sent; once a Set has
+    // reached the radio, its polls find the Set's state.
+    void answerLate(const std::string& text, platform::Nanos now, testsupport::TimedRadioPort& radio) {
+        if (text == kPoll) return radio.sendAt(now + late, answersFor(kStates[polls++, setMade ? 1 : 0]));
+        setMade = true;
+        radio.sendAt(now + late, "KS020;");
     }
 
     std::vector<Shown> drive(const loggerdouble::Row& row, platform::Nanos span) {
@@ -86,6 +95,8 @@ protected:
     platform::Nanos pause = 400 * kMillisecond;
     int polls = 0;
     int cutPoll = -1;
+    platform::Nanos late = 0;
+    bool setMade = false;
     struct Answered {
         platform::Nanos at;  // the poll's last byte
         int state;
@@ -128,6 +139,28 @@ TEST_P(LoggerDoubleRigTest, APollCutShortIsDroppedWhole) {
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.substr(10) == "dropped incomplete poll \"FA00014074000;\"";
     }));
+}
+
+// A Set made while a poll's answers are on their way, from a radio that
+// answers everything 500 ms late: the host is kept checking while the Set
+// awaits its "KS", so the earlier poll's answers meet the gate and are
+// skipped, and the display never falls back to the state before the Set.
+TEST_P(LoggerDoubleRigTest, AnswersFromBeforeASetNeverUndoIt) {
+    late = 500 * kMillisecond;
+    loggerdouble::LoggerDouble logger(rig.get(), GetParam(), time);
+    std::vector<Shown> shown;
+    logger.onShown([&](const Shown& s) { shown.push_back(s); });
+    logger.runFor(3 * kSecond);
+    ASSERT_TRUE(logger.lastShown() && shows(*logger.lastShown(), kStates[0]));
+    const int pollsBefore = polls;
+    while (polls == pollsBefore && time.now() < 6 * kSecond) logger.runFor(10 * kMillisecond);  // one has just gone out
+    const RadioState& wanted = kStates[1];
+    ASSERT_EQ(logger.set(wanted.vfoB / 1000.0, wanted.vfoA / 1000.0, SHORT(wanted.mode), SHORT(wanted.split)), S_OK);
+    shown.clear();
+    logger.runFor(4 * kSecond);
+    ASSERT_FALSE(shown.empty());
+    for (const Shown& s : shown)
+        EXPECT_TRUE(shows(s, wanted)) << (s.at - shown.front().at) / kMillisecond << " ms after the Set: " << s.rcvKHz << " kHz";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LoggerDoubleRigTest, ::testing::ValuesIn(loggerdouble::kRows), testsupport::rowName);

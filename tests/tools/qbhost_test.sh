@@ -1,12 +1,14 @@
 #!/bin/sh
 # qbhost end to end under Wine: the driver registered in a prefix of the
 # test's own, simulated radios (k4sim.exe) on loopback, and qbhost's output
-# and exit code for each row of the tables below. Runs inside the private
-# network namespace CTest was started in.
+# and exit code for each row of the tables below. It enters a private
+# network namespace of its own (tools/isolated), so that its radios on fixed
+# ports and its discovery meet no other test's, and it runs beside them.
 #   qbhost_test.sh WINDOWS_BUILD_DIR
 set -u
 BUILD=$1
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+[ -n "${QBOX_QBHOST_INSIDE:-}" ] || exec "$ROOT/tools/isolated" "QBOX_QBHOST_INSIDE=1 sh '$0' '$BUILD'"
 export QBOX_WINEPREFIX="$BUILD/qbhost-test-prefix"
 WORK=$(mktemp -d)
 # Wine links the prefix's Documents folder to the home folder when it makes
