@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ReceiveBuffer {
@@ -16,6 +17,8 @@ public:
     // unchanged) while no ';' has arrived.
     std::string takeResponse();
     size_t size() const { return bytes_.size() - start_; }
+    // The bytes not yet taken, complete responses and the partial one.
+    std::string_view unread() const { return {bytes_.data() + start_, size()}; }
     // Drops the oldest bytes so that at most `cap` remain.
     void keepNewest(size_t cap);
     // Drops the bytes after the last ';' (all of them when there is none),

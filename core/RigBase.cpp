@@ -105,8 +105,10 @@ HRESULT CQbRigBase::drainResponses(LONG* pTime) {
 }
 
 // Every complete response in the receive buffer, in order; true when there
-// was any.
+// was any. A "KS" among them that a timed-out Set's gate no longer awaits
+// closes the gate again in front of the answers before it.
 bool CQbRigBase::takeInResponses() {
+    setInProgress_ += lateConfirmations(setInProgress_, rxBuffer_.unread());
     bool processed = false;
     for (std::string response = getNextCommandResponse(); !response.empty();
          response = getNextCommandResponse()) {

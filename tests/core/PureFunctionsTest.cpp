@@ -147,6 +147,21 @@ TEST(SetGateTest, ConfirmationNeedsThreeCharacters) {
     EXPECT_EQ(pending, 1);
 }
 
+TEST(SetGateTest, LateConfirmationsAreThoseBeyondTheAwaitedOnes) {
+    struct Case {
+        int32_t awaited;
+        const char* received;
+        int32_t late;
+    };
+    for (const Case& c : {Case{0, "FA00014074000;MD2;", 0}, Case{0, "FA00014074000;MD2;KS020;", 1},
+                          Case{0, "KS020;FA00014074000;KS020;", 2}, Case{1, "FA00014074000;KS020;", 0},
+                          Case{1, "KS020;FA00014074000;KS020;FT0;", 1}, Case{0, "xx\x01KS020;", 1},
+                          Case{0, "FA00014074000;KS0", 0}, Case{0, "KS;", 1}}) {
+        SCOPED_TRACE(c.received);
+        EXPECT_EQ(lateConfirmations(c.awaited, c.received), c.late);
+    }
+}
+
 TEST(ReceiveBufferTest, CutsResponsesAndKeepsThePartialOne) {
     ReceiveBuffer buffer;
     buffer.append("FT0;MD2;FA0001", 14);

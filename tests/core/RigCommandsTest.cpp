@@ -119,11 +119,9 @@ TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
-// While a Set awaits its confirmation, Launch polls nothing (the hint 10
-// means a poll was sent); the host's Check takes the confirmation in, also
-// behind stray bytes, and polling resumes at once.
-// It leaves 10 all the same, so that a host following the hints takes the
-// "KS" in as soon as it has come.
+// While a Set awaits its confirmation, Launch polls nothing but leaves 10,
+// so that a host following the hints checks; the Check takes the
+// confirmation in, also behind stray bytes, and polling resumes at once.
 TEST_F(RigCommandsTest, LaunchSendsNothingWhileASetIsPending) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(kSetTimeout - 1);
@@ -151,6 +149,18 @@ TEST_F(RigCommandsTest, CheckForgetsTheSetAfterOnePointFiveSecondsExactly) {
     clock.advance(1);
     receive("FA00007000000;");
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
+}
+
+// A "KS" taken in after its Set's wait timed out (left unread behind a lost
+// link, or by a host that did not check) still proves the answers before it
+// older than the Set: they are skipped, and those after it apply.
+TEST_F(RigCommandsTest, AnswersBeforeALateConfirmationAreSkipped) {
+    set(14074.0, 14074.0, 2, 0, 0);
+    clock.advance(kSetTimeout);
+    receive("FA00007000000;MD3;KS020;");
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
+    receive("FA00007010000;");
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7010.0);
 }
 
 TEST_F(RigCommandsTest, SetClockGoingBackwardsNeverTimesOut) {
