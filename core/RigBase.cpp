@@ -41,8 +41,8 @@ HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, S
     });
 }
 
-// Once a poll's answer has begun, Launch sends nothing and leaves the hint
-// 10 until its last answer is in, so that a host that follows the hints
+// Once a poll's answer has begun (bytes the client holds count), Launch
+// sends nothing and leaves the hint 10 until its last answer is in, so that a host that follows the hints
 // takes the rest in at once. While a Set awaits its "KS" it leaves 10 too:
 // the host's Check then takes the "KS" in when it has come, with the gate
 // skipping the answers before it (left unread, they would pass the gate
@@ -62,6 +62,7 @@ HRESULT CQbRigBase::Launch(LONG* pTime) {
         }
         const bool linkLost = superviseLink();
         expirePoll(now);
+        if (pollPending_ && radioBytesWaiting()) answerBegun_ = true;  // the client has them: they have come
         if (setInProgress_ != 0) logMessage("Launch-skip");
         else if (!pollPending_) sendPoll(pTime);
         if (linkLost || setInProgress_ != 0 || answerUnderway(now)) *pTime = kPollHint;
