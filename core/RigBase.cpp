@@ -41,33 +41,37 @@ HRESULT CQbRigBase::Set(double Xmit, double Rcv, SHORT Mode, SHORT PrimaryVFO, S
     });
 }
 
-// Once a poll's answer has begun (bytes the client holds count), Launch
-// sends nothing and leaves the hint 10 until its last answer is in, so that a host that follows the hints
-// takes the rest in at once. While a Set awaits its "KS" it leaves 10 too:
-// the host's Check then takes the "KS" in when it has come, with the gate
-// skipping the answers before it (left unread, they would pass the gate
-// once the set time-out opened it, and undo the Set on the display). A
-// Launch that gives the link up leaves 10 as well: the host's next Check
-// tells it.
+// While a Set awaits its "KS", Launch takes in what the radio has sent, so
+// that the gate meets the answers from before the Set and the poll goes out
+// at the first tick after the "KS" (left unread until the set time-out
+// opened the gate, they would undo the Set on the display). Once a poll's
+// answer has begun (bytes the client holds count), Launch sends nothing and
+// leaves the hint 10 until its last answer is in, so that a host that
+// follows the hints takes the rest in at once. A Launch that gives the link
+// up leaves 10 as well: the host's next Check tells it.
 HRESULT CQbRigBase::Launch(LONG* pTime) {
     *pTime = kNothingExpected;
     return com::guard([&] {
         const platform::Nanos now = clock_();
-        if (setHasTimedOut(now)) {
-            const uint32_t cleared = static_cast<uint32_t>(setInProgress_);
-            if (logging())
-                log_->writeDetails(instanceNumber_, "Launch setInProgress timeout",
-                                   [cleared] { return "setInProgress=" + std::to_string(cleared); });
-            setInProgress_ = 0;
-        }
         const bool linkLost = superviseLink();
+        if (!linkLost && setInProgress_ != 0 && collectReceivedBytes()) takeInResponses();
+        forgetTimedOutSet(now);
         expirePoll(now);
         if (pollPending_ && radioBytesWaiting()) answerBegun_ = true;  // the client has them: they have come
         if (setInProgress_ != 0) logMessage("Launch-skip");
         else if (!pollPending_) sendPoll(pTime);
-        if (linkLost || setInProgress_ != 0 || answerUnderway(now)) *pTime = kPollHint;
+        if (linkLost || (setInProgress_ == 0 && answerUnderway(now))) *pTime = kPollHint;
         return S_OK;
     });
+}
+
+void CQbRigBase::forgetTimedOutSet(platform::Nanos now) {
+    if (!setHasTimedOut(now)) return;
+    const uint32_t cleared = static_cast<uint32_t>(setInProgress_);
+    if (logging())
+        log_->writeDetails(instanceNumber_, "Launch setInProgress timeout",
+                           [cleared] { return "setInProgress=" + std::to_string(cleared); });
+    setInProgress_ = 0;
 }
 
 void CQbRigBase::sendPoll(LONG* pTime) {

@@ -103,6 +103,7 @@ private:
     void resolveHeldPoll();
     bool answerUnderway(platform::Nanos now) const;
     bool setHasTimedOut(platform::Nanos now) const;
+    void forgetTimedOutSet(platform::Nanos now);  // Launch's set time-out, logged
     bool logging() const;
 
     std::shared_ptr<LogTrail> log_;

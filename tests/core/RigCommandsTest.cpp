@@ -119,17 +119,28 @@ TEST_F(RigCommandsTest, LateConfirmationOfATimedOutSetCountsForTheNext) {
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 7000.0);
 }
 
-// While a Set awaits its confirmation, Launch polls nothing but leaves 10,
-// so that a host following the hints checks; the Check takes the
-// confirmation in, also behind stray bytes, and polling resumes at once.
+// While a Set awaits its confirmation, Launch polls nothing (the hint 10
+// means a poll was sent); the host's Check takes the confirmation in, also
+// behind stray bytes, and polling resumes at once.
 TEST_F(RigCommandsTest, LaunchSendsNothingWhileASetIsPending) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(kSetTimeout - 1);
-    EXPECT_EQ(launch(rig.get()), 10);
+    EXPECT_EQ(launch(rig.get()), -1);
     EXPECT_EQ(port->texts().size(), 1u);
     receive("noiseKS020;");
     EXPECT_EQ(launch(rig.get()), 10);
     EXPECT_EQ(lastText(), kPoll);
+}
+
+// A host that follows the hints does not check while a Set is pending:
+// Launch takes the confirmation in itself, the gate skipping what came
+// before it, and polls at once.
+TEST_F(RigCommandsTest, LaunchTakesTheConfirmationInItself) {
+    set(14074.0, 14074.0, 2, 0, 0);
+    port->queueBytes("FA00007000000;MD3;KS020;");
+    EXPECT_EQ(launch(rig.get()), 10);
+    EXPECT_EQ(lastText(), kPoll);
+    EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
 }
 
 TEST_F(RigCommandsTest, LaunchForgetsTheSetAfterOnePointFiveSecondsExactly) {
@@ -166,7 +177,7 @@ TEST_F(RigCommandsTest, AnswersBeforeALateConfirmationAreSkipped) {
 TEST_F(RigCommandsTest, SetClockGoingBackwardsNeverTimesOut) {
     set(14074.0, 14074.0, 2, 0, 0);
     clock.advance(-10 * kSecond);
-    EXPECT_EQ(launch(rig.get()), 10);
+    EXPECT_EQ(launch(rig.get()), -1);
     receive("FA00007000000;");
     EXPECT_DOUBLE_EQ(frequencyOf(rig.get()).rcv, 14074.0);
 }
