@@ -36,7 +36,10 @@ std::string ReadingCheck::judge(const Reading& reading, const RadioHistory& hist
     const uint64_t from = window.value_or(bind_.seq);
     if (history.heldSince(std::max(from, setFloor), reading)) return {};
     if (!window && partsFromDefaultsOrHeld(reading, history)) return {};
-    if (setFloor > from && history.heldSince(from, reading)) return "a state the radio held before the last confirmed Set";
+    if (setFloor > 0) {
+        const auto held = history.firstHeldSince(std::min(from, set_->before.seq), reading);
+        if (held && *held < setFloor) return "a state the radio held before the last confirmed Set";
+    }
     return "no whole state the radio held since the last answered poll";
 }
 
