@@ -74,7 +74,8 @@ TEST_F(ReadingRules, ANewRigShowsItsDefaultsOrPartsOfAnswersUntilItsPollWasAnswe
     EXPECT_TRUE(allowed(Reading{14074000, 0, 3, 0}));  // FA answered, the connection lost before the rest
     pollAndLaunch();  // answered, but maybe not yet taken in
     EXPECT_TRUE(allowed(soak::kRigDefaults));
-    check.launching(radio.history.lastMark());  // a timer period later: the run took it in
+    check.launching(radio.history.lastMark());  // a timer period later: the run took it in,
+    radio.answered('p');                         // and the connection carried on after it
     EXPECT_FALSE(allowed(soak::kRigDefaults));
     EXPECT_TRUE(allowed(kUsb20));
     check.bound({1, radio.history.lastMark(), 1});  // made afresh: its polls go on connection 2
@@ -93,6 +94,8 @@ TEST_F(ReadingRules, AReadingIsOneWholeStateHeldSinceThePollTheRigHasTakenIn) {
     pollAndLaunch();
     EXPECT_TRUE(allowed(kUsb20));
     check.launching(radio.history.lastMark());
+    EXPECT_TRUE(allowed(kUsb20));  // the answers were the connection's last: a reset may have lost them
+    radio.answered('p');
     EXPECT_FALSE(allowed(kUsb20));
     radio.moves(kSplit);
     EXPECT_TRUE(allowed(Reading{7010000, 7012000, 3, 1}));

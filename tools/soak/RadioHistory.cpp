@@ -33,8 +33,11 @@ std::optional<RadioState> RadioHistory::at(uint64_t seq) const {
 }
 
 std::optional<AnswerMark> RadioHistory::newestPoll(uint64_t upTo, int opened) const {
-    for (auto mark = marks_.rbegin(); mark != marks_.rend(); ++mark)
-        if (mark->number <= upTo && mark->kind == 'p' && mark->connection > opened) return *mark;
+    std::set<int> wentOn;  // connections with a later mark
+    for (auto mark = marks_.rbegin(); mark != marks_.rend(); ++mark) {
+        const bool followed = !wentOn.insert(mark->connection).second;
+        if (followed && mark->number <= upTo && mark->kind == 'p' && mark->connection > opened) return *mark;
+    }
     return std::nullopt;
 }
 

@@ -56,7 +56,10 @@ public:
     uint64_t lastMark() const { return lastMark_; }
     // Polls answered in all since the soak began to follow the radio.
     long pollsAnswered() const { return polls_; }
-    // The newest poll mark numbered at most `upTo`, on a connection opened after the first `opened`.
+    // The newest poll mark numbered at most `upTo`, on a connection opened
+    // after the first `opened`, that the connection carried on after (a later
+    // mark on it): the last answers written to a connection that a fault then
+    // reset may never have reached the rig.
     std::optional<AnswerMark> newestPoll(uint64_t upTo, int opened) const;
     // The first mark of this kind numbered after `after`.
     std::optional<AnswerMark> firstMarkAfter(uint64_t after, char kind) const;
