@@ -1,9 +1,11 @@
 // Whether what one rig object shows is true, with the radio's history and
 // its answer marks as the oracle. A reading must be one whole state that the
 // radio held since it carried out the newest poll of this rig object that
-// k4sim had finished answering before the Launch preceding the run's own:
-// those answers were on the wire a timer period before the run's Checks
-// began, so the run took them in. Otherwise it may be the rig's latest Set,
+// k4sim had finished answering before the Launch preceding the run's own,
+// and answered again after on the same connection: those answers were on
+// the wire a timer period before the run's Checks began, so the run took
+// them in (the last answers written before a fault reset a connection may
+// never have arrived). Otherwise it may be the rig's latest Set,
 // until a poll sent after the Set was answered so; once k4sim has answered
 // the Set's "KS", no state the radio held before the Set. Before its first
 // such poll, a new rig object may show its defaults and parts of answers.
