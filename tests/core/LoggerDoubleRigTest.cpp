@@ -71,7 +71,10 @@ protected:
     // Every text answered whole `late` after it is sent; once a Set has
     // reached the radio, its polls find the Set's state.
     void answerLate(const std::string& text, platform::Nanos now, testsupport::TimedRadioPort& radio) {
-        if (text == kPoll) return radio.sendAt(now + late, answersFor(kStates[polls++, setMade ? 1 : 0]));
+        if (text == kPoll) {
+            ++polls;
+            return radio.sendAt(now + late, answersFor(kStates[setMade ? 1 : 0]));
+        }
         setMade = true;
         radio.sendAt(now + late, "KS020;");
     }
