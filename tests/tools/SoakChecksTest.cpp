@@ -293,6 +293,11 @@ TEST(Growth, SlopeOverTheRunAndNoRiseOfThreadsOrHandles) {
     for (int i = 0; i < 6; ++i) warmUp[i].gauge.memoryKiB -= (6 - i) * 60;  // settling in the first two minutes
     EXPECT_EQ(soak::growthFault(warmUp, 600, true), "");
     EXPECT_EQ(soak::growthFault(samples(31, 0, 5, 1), 600, true), "the thread count rose");
+    for (const auto& [rise, fault] : {std::pair{4L, ""}, std::pair{5L, "the handle count rose by more than 4"}}) {
+        auto handles = samples(31, 0);
+        for (int i = 20; i < 31; ++i) handles[i].gauge.handles += rise;  // kept from the run's second half on
+        EXPECT_EQ(soak::growthFault(handles, 600, true), fault) << rise;
+    }
     auto spike = samples(31, 0);
     spike[3].gauge.handles = 60;  // a link being remade while sampled
     spike[29].gauge.handles = 60;

@@ -10,22 +10,30 @@ namespace {
 constexpr double kJudgedFromSeconds = 600;
 constexpr double kWarmUpSeconds = 120;
 constexpr double kMemoryLimitKiBPerHour = 1024;
+// Handles the process may gain for good without a leak: the threads library
+// gives a lock an event from the system the first time two threads meet on
+// it, and a lock that lives through the run (the log's, discovery's, the
+// library's own) may first meet late, seen under Wine as one event more
+// after 50 minutes. A leak comes with something the run repeats (episodes,
+// binds, discoveries, hundreds an hour) and passes this within minutes.
+constexpr double kHandlesMadeLazily = 4;
 
 double percentile(const std::vector<double>& sorted, double fraction) {
     const auto at = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(sorted.size()))) - 1;
     return sorted[std::min(at, sorted.size() - 1)];
 }
 
-// Whether the last quarter's median rose above the first quarter's highest.
+// Whether the last quarter's median rose more than `allowance` above the
+// first quarter's highest.
 template <class Read>
-bool rose(const std::vector<GaugeSample>& samples, Read read) {
+bool rose(const std::vector<GaugeSample>& samples, Read read, double allowance) {
     const std::size_t quarter = samples.size() / 4;
     std::vector<double> first, last;
     for (std::size_t i = 0; i < quarter; ++i) {
         first.push_back(read(samples[i].gauge));
         last.push_back(read(samples[samples.size() - quarter + i].gauge));
     }
-    return quarter > 0 && spreadOf(last).median > *std::max_element(first.begin(), first.end());
+    return quarter > 0 && spreadOf(last).median > *std::max_element(first.begin(), first.end()) + allowance;
 }
 
 }  // namespace
@@ -67,8 +75,10 @@ std::string unsoundSamples(const std::vector<GaugeSample>& samples) {
 std::string growthFault(const std::vector<GaugeSample>& samples, double runSeconds, bool memoryCheck) {
     if (runSeconds < kJudgedFromSeconds || samples.size() < 4) return {};
     if (memoryCheck && memorySlopePerHour(samples) > kMemoryLimitKiBPerHour) return "memory grew by more than 1 MiB per hour";
-    if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.threads); })) return "the thread count rose";
-    if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.handles); })) return "the handle count rose";
+    if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.threads); }, 0))
+        return "the thread count rose";
+    if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.handles); }, kHandlesMadeLazily))
+        return "the handle count rose by more than 4";
     return {};
 }
 

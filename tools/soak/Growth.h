@@ -2,9 +2,11 @@
 // sampled between faults; for runs of 10 minutes or more memory may rise by
 // at most 1 MiB per hour (the least-squares slope over the samples from the
 // third minute on: in the first minutes the heap and Wine's own caches grow
-// to their working size, a few hundred KiB, which is no leak), and neither
-// threads nor handles may rise from the first quarter of the samples to the
-// last (the last quarter's median above the first quarter's highest).
+// to their working size, a few hundred KiB, which is no leak); from the first
+// quarter of the samples to the last (the last quarter's median against the
+// first quarter's highest) threads may not rise at all, handles by at most 4
+// (events the threads library gives long-lived locks once, when first
+// contended).
 // Shorter runs report growth without judging it.
 #pragma once
 
