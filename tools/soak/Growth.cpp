@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
 
 namespace soak {
 namespace {
@@ -14,9 +15,10 @@ constexpr double kMemoryLimitKiBPerHour = 1024;
 // gives a lock an event from the system the first time two threads meet on
 // it, and a lock that lives through the run (the log's, discovery's, the
 // library's own) may first meet late, seen under Wine as one event more
-// after 50 minutes. A leak comes with something the run repeats (episodes,
-// binds, discoveries, hundreds an hour) and passes this within minutes.
-constexpr double kHandlesMadeLazily = 4;
+// after the first quarter of an hour. A leak comes with something the run
+// repeats (episodes, binds, discoveries, hundreds an hour) and passes this
+// within minutes.
+constexpr long kHandlesMadeLazily = 4;
 
 double percentile(const std::vector<double>& sorted, double fraction) {
     const auto at = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(sorted.size()))) - 1;
@@ -78,7 +80,7 @@ std::string growthFault(const std::vector<GaugeSample>& samples, double runSecon
     if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.threads); }, 0))
         return "the thread count rose";
     if (rose(samples, [](const ProcessGauge& g) { return static_cast<double>(g.handles); }, kHandlesMadeLazily))
-        return "the handle count rose by more than 4";
+        return "the handle count rose by more than " + std::to_string(kHandlesMadeLazily);
     return {};
 }
 

@@ -59,6 +59,16 @@ void printCalls(const SoakResult& result) {
     std::printf("  calls over 20 ms: %ld\n", slow);
 }
 
+// Every tenth sample of one gauge, with its time.
+template <class Read>
+void printSeries(const std::vector<GaugeSample>& samples, const char* label, Read read) {
+    const std::size_t step = std::max<std::size_t>(1, samples.size() / 10);
+    std::printf("  %s:", label);
+    for (std::size_t i = 0; i < samples.size(); i += step)
+        std::printf(" %.0f: %.0f", samples[i].atSeconds, read(samples[i].gauge));
+    std::printf("\n");
+}
+
 void printProcess(const SoakResult& result) {
     std::printf("\n  the process, sampled between faults (%zu samples)\n", result.samples.size());
     if (result.samples.empty()) return;
@@ -66,14 +76,9 @@ void printProcess(const SoakResult& result) {
     for (const auto* s : {&result.samples.front(), &result.samples.back()})
         std::printf("  %-8s %10.0f %12.0f %8ld %8ld\n", s == &result.samples.front() ? "first" : "last", s->atSeconds,
                     s->gauge.memoryKiB, s->gauge.threads, s->gauge.handles);
-    const std::size_t step = std::max<std::size_t>(1, result.samples.size() / 10);
-    std::printf("  memory (s: KiB):");
-    for (std::size_t i = 0; i < result.samples.size(); i += step)
-        std::printf(" %.0f: %.0f", result.samples[i].atSeconds, result.samples[i].gauge.memoryKiB);
-    std::printf("\n  handles (s: count):");
-    for (std::size_t i = 0; i < result.samples.size(); i += step)
-        std::printf(" %.0f: %ld", result.samples[i].atSeconds, result.samples[i].gauge.handles);
-    std::printf("\n  memory slope from the third minute: %.0f KiB per hour (%s)\n", memorySlopePerHour(result.samples),
+    printSeries(result.samples, "memory (s: KiB)", [](const ProcessGauge& g) { return g.memoryKiB; });
+    printSeries(result.samples, "handles (s: count)", [](const ProcessGauge& g) { return static_cast<double>(g.handles); });
+    std::printf("  memory slope from the third minute: %.0f KiB per hour (%s)\n", memorySlopePerHour(result.samples),
                 result.seconds >= 600 ? (result.memoryCheck ? "judged: at most 1024" : "not judged under a sanitizer")
                                       : "not judged in a run under 10 minutes");
 }
