@@ -55,7 +55,9 @@ else
   # exit): memory is judged natively in a build without one.
   memory=1
   case $BUILD in *asan* | *tsan*) memory=0 ;; esac
-  "$BUILD/tools/soak/soak" --memory-check "$memory" "$@" >"$WORK/soak.out" 2>&1 &
+  # Its settings folder goes into the run's folder, which goes with the run
+  # also when the watchdog ends the program on the spot.
+  TMPDIR="$WORK" "$BUILD/tools/soak/soak" --memory-check "$memory" "$@" >"$WORK/soak.out" 2>&1 &
   soak=$!
 fi
 tail -n +1 -f --pid="$soak" "$WORK/soak.out"
