@@ -28,6 +28,10 @@ chmod +x "$WORK/bin/"*
 export PATH="$WORK/bin:$PATH" BOOTS="$WORK/boots"
 unset QBOX_WINE_SEEDS
 passed=0 failures=0
+verdict() {  # name, status, what to show when it failed
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"
+  else failures=$((failures + 1)); echo "FAIL $1"; printf '%s\n' "$3" | sed 's/^/     /'; fi
+}
 # Rows: the prefix's architecture (none: no prefix yet) | QBOX_WINEARCH | what wine-run says (grep -E)
 while IFS='|' read -r made asked expected; do
   prefix="$WORK/prefix-$passed-$failures"
@@ -37,11 +41,8 @@ while IFS='|' read -r made asked expected; do
   else
     out=$(QBOX_WINEPREFIX="$prefix" QBOX_WINEARCH="$asked" "$ROOT/tools/wine-run" program.exe 2>&1)
   fi
-  if printf '%s' "$out" | grep -Eq -- "$expected"; then
-    passed=$((passed + 1)); echo "ok   $made prefix, QBOX_WINEARCH $asked"
-  else
-    failures=$((failures + 1)); echo "FAIL $made prefix, QBOX_WINEARCH $asked: looked for /$expected/"; echo "     $out"
-  fi
+  printf '%s' "$out" | grep -Eq -- "$expected"
+  verdict "$made prefix, QBOX_WINEARCH $asked" $? "looked for /$expected/ in: $out"
 done <<'ROWS'
 none|unset|^WINEARCH=win32$
 none|win64|^WINEARCH=win64$
@@ -52,10 +53,10 @@ win64|win32|is a win64 prefix, but QBOX_WINEARCH asks for win32
 none|win16|QBOX_WINEARCH must be win32 or win64, not 'win16'
 ROWS
 
-# Prefixes copied from a seed: each line of a row's output is one fact.
-check() {  # name, facts, expected facts
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); echo "ok   $1"
-  else failures=$((failures + 1)); echo "FAIL $1"; printf '     got:  %s\n     want: %s\n' "$2" "$3"; fi
+# Prefixes copied from a seed: what a copy and the seed show against what they should.
+check() {  # name, what is, what should be
+  [ "$2" = "$3" ]
+  verdict "$1" $? "$(printf 'got:  %s\nwant: %s' "$2" "$3")"
 }
 seeded() {  # prefix name: runs a program in it, with HOME its own folder
   mkdir -p "$WORK/home-$1"
